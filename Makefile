@@ -1,0 +1,40 @@
+# quillo: the everyday commands over CMake.
+#   make run [FILE=path] [ARGS="-q"]   set up, build and start the editor
+#   make test                          set up, build and run all tests
+#   make test-asan                     the same tests under ASan and UBSan
+#   make bench                         build and run the benchmarks
+
+.PHONY: all deps configure build run test test-asan bench format clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake --preset default >/dev/null
+
+build: configure
+	@cmake --build --preset default
+
+run: build
+	./build/src/app/quillo $(if $(FILE),"$(FILE)") $(ARGS)
+
+test: build
+	@ctest --preset default; rc=$$?; \
+	if [ $$rc -eq 0 ]; then echo "make test: all tests passed"; else echo "make test: FAILED"; fi; exit $$rc
+
+test-asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@ctest --preset asan; rc=$$?; \
+	if [ $$rc -eq 0 ]; then echo "make test-asan: all tests passed"; else echo "make test-asan: FAILED"; fi; exit $$rc
+
+bench: build
+	@for b in build/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+
+format:
+	@git ls-files '*.cpp' '*.h' | grep -v '_tables\.' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-fuzz
