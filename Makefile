@@ -38,3 +38,6 @@ format:
 
 clean:
 	rm -rf build build-asan build-fuzz
+
+# Further targets of the subsystems (fuzzers and the like).
+-include mk/*.mk
