@@ -1,0 +1,135 @@
+#include "app/codepage/CodePageDetector.h"
+
+#include "app/codepage/CodePageNames.h"
+#include "app/codepage/JapaneseTextModel.h"
+#include "app/codepage/TextDecoder.h"
+#include "app/codepage/codepage.h"
+
+#include <uchardet/uchardet.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace quillo::codepage {
+namespace {
+
+// Enough text to judge; detection stays a small part of opening a large file.
+constexpr qsizetype kSampleBytes = 64 * 1024;
+
+bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark) {
+    if (bytes.size() < static_cast<qsizetype>(mark.size())) {
+        return false;
+    }
+    qsizetype i = 0;
+    for (unsigned char b : mark) {
+        if (static_cast<unsigned char>(bytes[i++]) != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int markedCode(QByteArrayView bytes) {
+    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+        return kUtf8;
+    }
+    if (startsWith(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
+        return kUtf32Le;
+    }
+    if (startsWith(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
+        return kUtf32Be;
+    }
+    if (startsWith(bytes, {0xFF, 0xFE})) {
+        return kUtf16Le;
+    }
+    if (startsWith(bytes, {0xFE, 0xFF})) {
+        return kUtf16Be;
+    }
+    return 0;
+}
+
+bool isIso2022Jp(QByteArrayView bytes) {
+    for (qsizetype i = 0; i + 2 < bytes.size(); ++i) {
+        if (bytes[i] == '\x1B' &&
+            ((bytes[i + 1] == '$' && (bytes[i + 2] == 'B' || bytes[i + 2] == '@')) ||
+             (bytes[i + 1] == '(' && (bytes[i + 2] == 'J' || bytes[i + 2] == 'I')))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+struct Candidate {
+    int code;
+    double score = 0;
+    std::size_t invalid = 0;
+    std::size_t units = 0;
+};
+
+Candidate scoreAs(int code, QByteArrayView sample, bool whole) {
+    Candidate c{code};
+    TextDecoder decoder(code, false);
+    const auto n = static_cast<std::size_t>(sample.size());
+    std::vector<char16_t> units(decoder.maxUnits(sample.data(), n));
+    const TextDecoder::Step step = decoder.decode(sample.data(), n, whole, units.data());
+    JapaneseTextModel model;
+    model.add(units.data(), step.produced);
+    c.score = model.score();
+    c.invalid = model.invalid();
+    c.units = step.produced;
+    return c;
+}
+
+} // namespace
+
+int DetectWithUchardet(QByteArrayView bytes) {
+    std::unique_ptr<uchardet, void (*)(uchardet_t)> ud(uchardet_new(), uchardet_delete);
+    if (!ud) {
+        return 0;
+    }
+    if (uchardet_handle_data(ud.get(), bytes.data(), static_cast<std::size_t>(bytes.size())) != 0) {
+        return 0;
+    }
+    uchardet_data_end(ud.get());
+    const char* name = uchardet_get_charset(ud.get());
+    return name != nullptr ? CodePageOfCharset(name) : 0;
+}
+
+int DetectCodePage(QByteArrayView bytes) {
+    if (bytes.isEmpty()) {
+        return kShiftJis;
+    }
+    if (const int marked = markedCode(bytes)) {
+        return marked;
+    }
+    const bool whole = bytes.size() <= kSampleBytes;
+    const QByteArrayView sample = whole ? bytes : bytes.first(kSampleBytes);
+
+    bool high = false;
+    bool nul = false;
+    for (char ch : sample) {
+        high |= static_cast<unsigned char>(ch) >= 0x80;
+        nul |= ch == '\0';
+    }
+    if (!high && !nul) {
+        return isIso2022Jp(sample) ? 50220 : kShiftJis;
+    }
+
+    Candidate best{0, -1e300};
+    for (int code : {kShiftJis, kEucJp, kUtf8, kUtf16Le, kUtf16Be}) {
+        const Candidate c = scoreAs(code, sample, whole);
+        if (c.score > best.score) {
+            best = c;
+        }
+    }
+    // Undecodable bytes in the best Japanese reading: most likely another code.
+    if (best.invalid > 0 && best.invalid * 200 > best.units) {
+        if (const int other = DetectWithUchardet(sample)) {
+            return other;
+        }
+    }
+    return best.code;
+}
+
+} // namespace quillo::codepage

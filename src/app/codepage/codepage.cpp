@@ -1,0 +1,153 @@
+#include "app/codepage/codepage.h"
+
+#include "app/codepage/CodePageNames.h"
+#include "app/codepage/TextDecoder.h"
+#include "app/codepage/TextEncoder.h"
+
+namespace quillo::codepage {
+namespace {
+
+bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark) {
+    if (bytes.size() < static_cast<qsizetype>(mark.size())) {
+        return false;
+    }
+    qsizetype i = 0;
+    for (unsigned char b : mark) {
+        if (static_cast<unsigned char>(bytes[i++]) != b) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool hasConverter(int code) {
+    switch (code) {
+    case 0:
+    case 932:
+    case 51932:
+    case 65001:
+    case 1200:
+    case 1201:
+        return true;
+    default:
+        return IconvNameOf(code) != nullptr;
+    }
+}
+
+} // namespace
+
+ConvertResult ConvertCodePage(int from, int to, QByteArrayView bytes) {
+    ConvertResult result;
+    if (!hasConverter(from) || !hasConverter(to)) {
+        return result;
+    }
+    try {
+        TextDecoder decoder(from, false);
+        const QString text =
+            decoder.decodeAll(bytes.data(), static_cast<std::size_t>(bytes.size()));
+        result.bytes = EncodeText(text, to);
+    } catch (const ECodePageError&) {
+        return {}; // the system lacks the converter after all
+    }
+    result.success = !result.bytes.isEmpty();
+    return result;
+}
+
+LoadedText LoadTextFile(QByteArrayView bytes, int requestedCode) {
+    int code = requestedCode < 0 ? DetectCodePage(bytes) : requestedCode;
+
+    qsizetype skip = 0;
+    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+        code = kUtf8;
+        skip = 3;
+    }
+    if (startsWith(bytes, {0xFF, 0xFE})) {
+        code = kUtf16Le;
+        skip = 2;
+    }
+    if (startsWith(bytes, {0xFE, 0xFF})) {
+        code = kUtf16Be;
+        skip = 2;
+    }
+    if (startsWith(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
+        code = kUtf32Le;
+        skip = 4;
+    }
+    if (startsWith(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
+        code = kUtf32Be;
+        skip = 4;
+    }
+
+    LoadedText loaded;
+    int decodeAs = code;
+    if (code == kWestern || code == kUsAscii) {
+        // Plain text named Western or ASCII is read as Shift-JIS, its superset here.
+        code = kShiftJis;
+        decodeAs = kShiftJis;
+    }
+    TextDecoder decoder(decodeAs, true);
+    const QByteArrayView body = bytes.sliced(skip);
+    loaded.text = decoder.decodeAll(body.data(), static_cast<std::size_t>(body.size()));
+    loaded.codePage = code;
+    loaded.badBytes = static_cast<qsizetype>(decoder.badBytes());
+    return loaded;
+}
+
+bool HasDocumentWriter(int code) {
+    switch (code) {
+    case 0:
+    case 932:
+    case 51932:
+    case 65001:
+    case 1200:
+    case 1201:
+        return true;
+    default:
+        return false;
+    }
+}
+
+int SuggestedWriterCode(int code) {
+    switch (code) {
+    case 0:
+    case 932:
+    case kWestern:
+    case kUsAscii:
+    case 50220: // ISO-2022-JP
+        return kShiftJis;
+    case kUtf32Le:
+        return kUtf16Le;
+    case kUtf32Be:
+        return kUtf16Be;
+    default:
+        return HasDocumentWriter(code) ? code : kUtf8; // UTF-8 holds every character
+    }
+}
+
+EncodedDocument EncodeDocument(QStringView text, int code) {
+    EncodedDocument doc;
+    switch (code) {
+    case 0:
+    case 932:
+        doc.bytes = EncodeText(text, kShiftJis, {}, &doc.substituted);
+        break;
+    case 51932:
+        doc.bytes = EncodeText(text, kEucJp, {}, &doc.substituted);
+        break;
+    case 65001:
+        doc.bytes = EncodeText(text, kUtf8, "\xEF\xBB\xBF", &doc.substituted);
+        break;
+    case 1200:
+        doc.bytes = EncodeText(text, kUtf16Le, "\xFF\xFE", &doc.substituted);
+        break;
+    case 1201:
+        doc.bytes = EncodeText(text, kUtf16Be, "\xFE\xFF", &doc.substituted);
+        break;
+    default:
+        throw ECodePageError("文字コード " + std::to_string(code) +
+                             " では保存できません。別の文字コードを選んで保存してください。");
+    }
+    return doc;
+}
+
+} // namespace quillo::codepage
