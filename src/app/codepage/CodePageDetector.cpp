@@ -17,6 +17,9 @@ namespace {
 // Enough text to judge; detection stays a small part of opening a large file.
 constexpr qsizetype kSampleBytes = 64 * 1024;
 
+// How much better (in log-likelihood) UTF-16 must read than ASCII to win over it.
+constexpr double kAsciiMargin = 8.0;
+
 bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark) {
     if (bytes.size() < static_cast<qsizetype>(mark.size())) {
         return false;
@@ -108,17 +111,27 @@ int DetectCodePage(QByteArrayView bytes) {
 
     bool high = false;
     bool nul = false;
+    bool control = false;
     for (char ch : sample) {
-        high |= static_cast<unsigned char>(ch) >= 0x80;
-        nul |= ch == '\0';
+        const auto b = static_cast<unsigned char>(ch);
+        high |= b >= 0x80;
+        nul |= b == 0;
+        control |= b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != 0x1B;
     }
-    if (!high && !nul) {
-        return isIso2022Jp(sample) ? 50220 : kShiftJis;
+    if (!high && !nul && !control && isIso2022Jp(sample)) {
+        return 50220;
     }
+    const bool ascii = !high && !nul;
 
     Candidate best{0, -1e300};
     for (int code : {kShiftJis, kEucJp, kUtf8, kUtf16Le, kUtf16Be}) {
-        const Candidate c = scoreAs(code, sample, whole);
+        if (ascii && (code == kEucJp || code == kUtf8)) {
+            continue; // they read 7-bit text as Shift-JIS does
+        }
+        Candidate c = scoreAs(code, sample, whole);
+        if (ascii && code != kShiftJis) {
+            c.score -= kAsciiMargin; // UTF-16 without a NUL must be clearly better
+        }
         if (c.score > best.score) {
             best = c;
         }

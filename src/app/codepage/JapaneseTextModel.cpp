@@ -39,9 +39,9 @@ constexpr double kCost[kKinds] = {
     -6.6,  // katakana
     -5.8,  // Japanese punctuation
     -9.6,  // kanji, JIS level 1
-    -12.5, // kanji, JIS level 2
+    -13.5, // kanji, JIS level 2
     -9.0,  // full-width ASCII
-    -6.2,  // half-width katakana
+    -5.3,  // half-width katakana
     -8.0,  // half-width punctuation
     -11.5, // other JIS symbols
     -16.0, // vendor extensions, private use
