@@ -1,0 +1,52 @@
+#pragma once
+
+// The main window's sixteen stored values.
+
+#include <QString>
+
+#include <optional>
+
+class QSettings;
+
+namespace quillo::app {
+
+struct TStoredFont {
+    QString Name;
+    int Size = 12; // points
+    bool Italic = false;
+    bool Bold = false;
+    bool UnderLine = false;
+    bool StrikeOut = false;
+    quint32 Color = 0;
+};
+
+struct TPrintMargins {
+    // hundredths of a millimetre
+    int Left = 2500;
+    int Top = 2500;
+    int Right = 2500;
+    int Bottom = 2500;
+};
+
+// What the store held; absent values stay empty, the font starts from the
+// stored defaults ("ＭＳ ゴシック", 12 points, no style, black).
+struct TAppSettingsRead {
+    std::optional<int> WindowLeft, WindowTop, WindowWidth, WindowHeight;
+    TStoredFont Font;
+    std::optional<int> MarginLeft, MarginTop, MarginRight, MarginBottom;
+    std::optional<bool> UseBOM;
+};
+
+struct TAppSettingsWrite {
+    int WindowLeft = 0, WindowTop = 0, WindowWidth = 0, WindowHeight = 0;
+    TStoredFont Font;
+    bool UseBOM = false;
+    TPrintMargins Margins;
+};
+
+// Reads the values present at the top of the store.
+TAppSettingsRead ReadAppSettings(const QSettings& settings);
+// Writes all sixteen values, in their fixed order.
+void WriteAppSettings(QSettings& settings, const TAppSettingsWrite& values);
+
+} // namespace quillo::app

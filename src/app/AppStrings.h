@@ -1,0 +1,36 @@
+#pragma once
+
+// The main window's own texts, in one place.
+
+#include <QString>
+
+namespace quillo::app::strings {
+
+inline const QString AppTitle = QStringLiteral("quillo");
+inline const QString TitleSuffix = QStringLiteral(" - quillo");
+inline const QString NewDocumentTitle = QStringLiteral("新規ドキュメント - quillo");
+inline const QString Untitled = QStringLiteral("名称未設定");
+inline const QString AskSaveBeforeClose = QStringLiteral("閉じる前にファイルを保存しますか？");
+
+inline const QString CaptionWarning = QStringLiteral("警告");
+inline const QString CaptionError = QStringLiteral("エラー");
+inline const QString CaptionInformation = QStringLiteral("情報");
+inline const QString CaptionConfirmation = QStringLiteral("確認");
+inline const QString ButtonYes = QStringLiteral("はい(&Y)");
+inline const QString ButtonNo = QStringLiteral("いいえ(&N)");
+inline const QString ButtonCancel = QStringLiteral("キャンセル");
+inline const QString ButtonOk = QStringLiteral("OK");
+
+inline const QString PreferenceCaption = QStringLiteral("quillo 環境設定");
+inline const QString PreferenceSaveGroup = QStringLiteral("保存設定");
+inline const QString PreferenceUseBom = QStringLiteral("UNICODE BOMをつけて保存する");
+inline const QString PreferenceViewGroup = QStringLiteral("表示設定");
+inline const QString PreferenceSmallIcons = QStringLiteral("アイコン - 小");
+inline const QString PreferenceLargeIcons = QStringLiteral("アイコン - 大");
+
+inline const QString FontDialogCaption = QStringLiteral("フォントの選択");
+inline const QString FontDialogColor = QStringLiteral("色(&C):");
+
+inline const QString DesignFontName = QStringLiteral("ＭＳ ゴシック");
+
+} // namespace quillo::app::strings

@@ -1,0 +1,389 @@
+#include "app/W2kMain.h"
+
+#include "app/AppStrings.h"
+#include "app/ColorValue.h"
+#include "app/FontDialog.h"
+#include "app/PreferenceDialog.h"
+#include "editing/LfMemo.h"
+#include "platform/SettingsStore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace quillo::app {
+namespace {
+
+constexpr QPoint kDesignPosition(192, 102);
+constexpr QSize kDesignClientSize(820, 465);
+
+QString StripQuotes(QString s) {
+    if (s.size() >= 2 && s.startsWith(u'"') && s.endsWith(u'"')) {
+        s = s.mid(1, s.size() - 2);
+    }
+    return s;
+}
+
+int PointSizeOf(const QFont& font, const QWidget* widget) {
+    if (font.pointSize() > 0) {
+        return font.pointSize();
+    }
+    // A font given in pixels: points at the screen's resolution.
+    return qRound(font.pixelSize() * 72.0 / widget->logicalDpiY());
+}
+
+} // namespace
+
+TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget* parent)
+    : QMainWindow(parent), FPrompts(prompts), FArgs(args) {
+    setObjectName(QStringLiteral("Win2kAppForm"));
+    setWindowTitle(strings::AppTitle);
+    setMinimumSize(200, 200);
+    move(kDesignPosition);
+    resize(kDesignClientSize);
+
+    ActionMainMenuBar1 = menuBar();
+    ActionMainMenuBar1->setObjectName(QStringLiteral("ActionMainMenuBar1"));
+    {
+        QFont f(QStringLiteral("メイリオ"));
+        f.setPixelSize(12);
+        ActionMainMenuBar1->setFont(f);
+    }
+    ActionToolBar1 = addToolBar(QStringLiteral("ActionToolBar1"));
+    ActionToolBar1->setObjectName(QStringLiteral("ActionToolBar1"));
+    ActionToolBar1->setMovable(false);
+    ActionToolBar1->setIconSize(QSize(16, 16));
+    {
+        QFont f(QStringLiteral("Tahoma"));
+        f.setPixelSize(11);
+        ActionToolBar1->setFont(f);
+    }
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* panelLayout = new QVBoxLayout(Panel1);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    Memo1 = new editing::TLfMemo(Panel1);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->SetStartLineNo(1);
+    Memo1->SetLineNoColor(QColor(0x80, 0x80, 0x80));
+    Memo1->SetLineColumnColor(QColor(0x80, 0x80, 0x80));
+    Memo1->SetLineNoColumn(8);
+    Memo1->setFocusPolicy(Qt::ClickFocus);
+    {
+        QFont f(strings::DesignFontName);
+        f.setPixelSize(13);
+        f.setStyleHint(QFont::TypeWriter);
+        SetMemoFont(f, 0xFF000008); // window text
+    }
+    panelLayout->addWidget(Memo1);
+    setCentralWidget(Panel1);
+
+    PopupActionBar1 = new QMenu(this);
+    PopupActionBar1->setObjectName(QStringLiteral("PopupActionBar1"));
+    Memo1->SetPopupMenu(PopupActionBar1);
+
+    StatusBar = statusBar();
+    StatusBar->setObjectName(QStringLiteral("StatusBar"));
+    StatusBar->setSizeGripEnabled(true);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(60000);
+
+    FontEdit1Dialog = new TFontDialog(this);
+    {
+        QFont f(QStringLiteral("Tahoma"));
+        f.setPixelSize(11);
+        FontEdit1Dialog->SetFont(f);
+    }
+
+    FileSave1 = new QAction(this);
+    FileSave1->setObjectName(QStringLiteral("FileSave1"));
+    FileSave1->setEnabled(false);
+    CodeExchange1 = new QAction(this);
+    CodeExchange1->setObjectName(QStringLiteral("CodeExchange1"));
+    CodeExchange1->setEnabled(false);
+
+    FormCreate();
+}
+
+TWin2kAppForm::~TWin2kAppForm() = default;
+
+void TWin2kAppForm::SetTitle(const QString& title) {
+    setWindowTitle(title);
+    FApplicationTitle = title;
+}
+
+bool TWin2kAppForm::IsUntitled() const {
+    return FFileName.isEmpty() || FFileName == strings::Untitled;
+}
+
+void TWin2kAppForm::RefreshTitle() {
+    SetTitle(IsUntitled() ? strings::NewDocumentTitle
+                          : QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+}
+
+void TWin2kAppForm::SetMemoFont(const QFont& font, quint32 color) {
+    Memo1->setFont(font);
+    FFontColor = color;
+    QPalette p = Memo1->palette();
+    p.setColor(QPalette::Text, ColorFromValue(color));
+    Memo1->setPalette(p);
+}
+
+// ---- start-up ----
+
+void TWin2kAppForm::FormCreate() {
+    ClearCursorHistory();
+    FCursorIndex = -1;
+    FLineUndo = 0;
+    Active = true;
+    setAcceptDrops(true);
+    FReplace = false;
+
+    const bool quiet = std::any_of(FArgs.cbegin(), FArgs.cend(), [](const QString& a) {
+        return StripQuotes(a) == QLatin1String("-q");
+    });
+    if (!quiet) {
+        ShowSplash();
+    }
+
+    FileNew1Execute();
+    SetTitle(strings::NewDocumentTitle);
+
+    if (platform::SettingsKeyExists()) {
+        ApplySettings();
+    }
+
+    ReadFileHistory();
+    FFileName = strings::Untitled;
+    QMetaObject::invokeMethod(
+        this, [this] { AfterCreate(true); }, Qt::QueuedConnection);
+}
+
+void TWin2kAppForm::ApplySettings() {
+    const auto store = platform::OpenSettings();
+    const TAppSettingsRead r = ReadAppSettings(*store);
+
+    QRect frame(pos(), size());
+    if (r.WindowLeft) {
+        frame.moveLeft(*r.WindowLeft);
+    }
+    if (r.WindowTop) {
+        frame.moveTop(*r.WindowTop);
+    }
+    if (r.WindowWidth) {
+        frame.setWidth(*r.WindowWidth);
+    }
+    if (r.WindowHeight) {
+        frame.setHeight(*r.WindowHeight);
+    }
+    move(frame.topLeft());
+    resize(frame.size().expandedTo(minimumSize()));
+    if (r.WindowWidth || r.WindowHeight) {
+        // The stored size is the outer one; the frame is known only once shown.
+        FRestoreFrameSize = true;
+        FStoredOuterSize = frame.size();
+    }
+
+    QFont f(r.Font.Name);
+    f.setPointSize(r.Font.Size);
+    f.setItalic(r.Font.Italic);
+    f.setBold(r.Font.Bold);
+    f.setUnderline(r.Font.UnderLine);
+    f.setStrikeOut(r.Font.StrikeOut);
+    f.setStyleHint(QFont::TypeWriter);
+    SetMemoFont(f, r.Font.Color);
+    FontEdit1Dialog->SetFont(f);
+    FontEdit1Dialog->SetColor(r.Font.Color);
+
+    PageSetupMargins.Left = r.MarginLeft.value_or(PageSetupMargins.Left);
+    PageSetupMargins.Top = r.MarginTop.value_or(PageSetupMargins.Top);
+    PageSetupMargins.Right = r.MarginRight.value_or(PageSetupMargins.Right);
+    PageSetupMargins.Bottom = r.MarginBottom.value_or(PageSetupMargins.Bottom);
+    if (r.UseBOM) {
+        UseBOM = *r.UseBOM;
+    }
+}
+
+void TWin2kAppForm::AfterCreate(bool ownMessage) {
+    if (FRestoreFrameSize) {
+        FRestoreFrameSize = false;
+        const QSize extra = frameGeometry().size() - size();
+        resize((FStoredOuterSize - extra).expandedTo(minimumSize()));
+    }
+    CodePage = 932;
+    SetTitle(strings::NewDocumentTitle);
+    bool recovered = false;
+    if (ownMessage) {
+        if (FArgs.size() == 1) {
+            const bool read = OpenCommandLineFile(StripQuotes(FArgs.constFirst()));
+            TakeBackupSlot();
+            SetTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+            if (read) {
+                AddFileHistory(FFileName);
+                RegisterFileType(FFileName);
+            }
+        } else {
+            RecoverBackup();
+            recovered = Memo1->Modified();
+        }
+        RecordBackupSlot();
+    }
+    RefreshCaretStatus();
+    if (!recovered) {
+        Memo1->SetModified(false);
+    }
+    Memo1->SetSelStart(0);
+    Memo1->ScrollCaret();
+}
+
+void TWin2kAppForm::WindowMessage() {
+    // The splash arrives with the about box.
+}
+
+// ---- closing ----
+
+void TWin2kAppForm::closeEvent(QCloseEvent* event) {
+    if (FClosed) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    FClosed = true;
+    event->accept();
+}
+
+bool TWin2kAppForm::FormCloseQuery() {
+    if (!Memo1->Modified()) {
+        return true;
+    }
+    // A failed save keeps the window and its text: nothing is lost by closing.
+    try {
+        const auto answer = FPrompts.MessageDlg(this, strings::AskSaveBeforeClose,
+                                                TMsgDlgType::mtConfirmation,
+                                                QMessageBox::Yes | QMessageBox::No |
+                                                    QMessageBox::Cancel);
+        switch (answer) {
+        case QMessageBox::Yes:
+            return SaveFile();
+        case QMessageBox::No:
+            return true;
+        default:
+            return false;
+        }
+    } catch (const std::exception& e) {
+        FPrompts.ShowException(this, QString::fromUtf8(e.what()));
+        return false;
+    }
+}
+
+void TWin2kAppForm::EnsureDataFolder() const {
+    const QString base = QFileInfo(platform::AppDataFolder()).dir().path(); // .../Orvane
+    QDir root(QFileInfo(base).dir());
+    if (!root.exists() && !QDir().mkpath(root.path())) {
+        throw std::runtime_error("data folder");
+    }
+    for (const QString& level : {base, platform::AppDataFolder()}) {
+        if (!QDir(level).exists() && !QDir().mkdir(level)) {
+            throw std::runtime_error("data folder");
+        }
+    }
+    QFile::remove(platform::AppDataFolder() + QStringLiteral("/BuckupFile.lftmp"));
+}
+
+TAppSettingsWrite TWin2kAppForm::CurrentSettings() const {
+    TAppSettingsWrite v;
+    const QRect frame = frameGeometry();
+    v.WindowLeft = frame.left();
+    v.WindowTop = frame.top();
+    v.WindowWidth = frame.width();
+    v.WindowHeight = frame.height();
+    const QFont f = Memo1->font();
+    v.Font.Name = f.family();
+    v.Font.Size = PointSizeOf(f, Memo1);
+    v.Font.Italic = f.italic();
+    v.Font.Bold = f.bold();
+    v.Font.UnderLine = f.underline();
+    v.Font.StrikeOut = f.strikeOut();
+    v.Font.Color = FFontColor;
+    v.UseBOM = UseBOM;
+    v.Margins = PageSetupMargins;
+    return v;
+}
+
+void TWin2kAppForm::FormClose() {
+    try {
+        ClearCursorHistory();
+        Active = false;
+        Timer1->stop();
+        EnsureDataFolder();
+        {
+            const auto store = platform::OpenSettings();
+            WriteAppSettings(*store, CurrentSettings());
+        }
+        ReleaseBackupSlot();
+        if (!IsUntitled() && QFileInfo::exists(FFileName)) {
+            AddFileHistory(FFileName);
+        }
+        WriteFileHistory();
+    } catch (...) {
+        // Closing goes on whatever fails here.
+    }
+}
+
+// ---- preferences and font ----
+
+void TWin2kAppForm::ActionPreference1Execute() {
+    TPreferenceDialog dialog(this);
+    dialog.CheckBox1->setChecked(UseBOM);
+    if (FPrompts.ExecDialog(dialog) == QDialog::Accepted) {
+        UseBOM = dialog.CheckBox1->isChecked();
+    }
+}
+
+void TWin2kAppForm::FontEdit1FontDialogShow() { FontEdit1Dialog->SetColor(0); }
+
+void TWin2kAppForm::FontEdit1Accept() {
+    SetMemoFont(FontEdit1Dialog->Font(), FontEdit1Dialog->Color());
+}
+
+void TWin2kAppForm::FontEdit1Execute() {
+    FontEdit1FontDialogShow();
+    if (FPrompts.ExecDialog(*FontEdit1Dialog) == QDialog::Accepted) {
+        FontEdit1Accept();
+    }
+}
+
+// ---- calls into parts of the program that come later ----
+
+void TWin2kAppForm::ShowSplash() {}
+void TWin2kAppForm::TakeBackupSlot() {}
+void TWin2kAppForm::RecoverBackup() { TakeBackupSlot(); }
+void TWin2kAppForm::RecordBackupSlot() {}
+void TWin2kAppForm::ReleaseBackupSlot() {}
+void TWin2kAppForm::RegisterFileType(const QString&) {}
+void TWin2kAppForm::RefreshCaretStatus() {}
+void TWin2kAppForm::ClearCursorHistory() {}
+void TWin2kAppForm::ReadFileHistory() {}
+void TWin2kAppForm::AddFileHistory(const QString&) {}
+void TWin2kAppForm::WriteFileHistory() {}
+
+} // namespace quillo::app

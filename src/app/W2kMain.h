@@ -1,0 +1,151 @@
+#pragma once
+
+// The main window: owns the document, the edit view and every command, and
+// wires them together.  The work itself lives in the subsystems.
+
+#include "app/AppSettings.h"
+#include "app/Prompts.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <exception>
+
+class QAction;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QTimer;
+class QToolBar;
+
+namespace quillo::editing {
+class TLfMemo;
+}
+
+namespace quillo::app {
+
+class TFontDialog;
+
+class TWin2kAppForm : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // args: the command-line arguments without the program's own name.
+    TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget* parent = nullptr);
+    ~TWin2kAppForm() override;
+
+    // ---- document state ----
+    QString FFileName;
+    int CodePage = 932;
+    int FBackupNum = 0;
+    QString FBackupFile;
+    bool UseBOM = false;
+    bool Active = false;
+    bool FFind = false;
+    bool FReplace = false;
+    int FCursorIndex = -1;
+    int FLineUndo = 0;
+    QString FTabBuffer;
+
+    // ---- parts of the window ----
+    QMenuBar* ActionMainMenuBar1 = nullptr;
+    QToolBar* ActionToolBar1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    editing::TLfMemo* Memo1 = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QMenu* PopupActionBar1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFontDialog* FontEdit1Dialog = nullptr;
+    TPrintMargins PageSetupMargins;
+    QAction* FileSave1 = nullptr;
+    QAction* CodeExchange1 = nullptr;
+    // The taskbar overlay's state: picture index (-1 none) and hint.
+    struct TOverlayState {
+        int ImageIndex = -1;
+        QString Hint;
+        void Set(int index, const QString& hint) {
+            ImageIndex = index;
+            Hint = hint;
+        }
+    } zkOverlayIcon1;
+    // The open dialog's last filter index (1-based) and file name.
+    int OpenDialogFilterIndex = 1;
+    QString OpenDialogFileName;
+    int SaveDialogFilterIndex = 1;
+
+    // The application title (the text of the taskbar button).
+    QString ApplicationTitle() const { return FApplicationTitle; }
+    // Caption and application title, always together.
+    void SetTitle(const QString& title);
+    // "新規ドキュメント - quillo" or the file's name + " - quillo".
+    void RefreshTitle();
+    bool IsUntitled() const;
+
+    // ---- handlers ----
+    void AfterCreate(bool ownMessage);
+    void WindowMessage();
+    bool FormCloseQuery();
+    void FormClose();
+    void ActionPreference1Execute();
+    void FontEdit1Execute();
+    void FontEdit1FontDialogShow();
+    void FontEdit1Accept();
+
+    // Saves the document to its file, or asks for one; true on success.
+    bool SaveFile();
+    bool SaveFileAs();
+    void FileNew1Execute();
+    // Asks whether to save a modified document first; false abandons the command.
+    bool SaveBeforeQuestion(const QString& question, bool setOverlay);
+
+    // The edit view's text colour, as stored ($00BBGGRR or a system colour).
+    quint32 FontColor() const { return FFontColor; }
+
+    // Runs a command; a failure ends it and is shown by the general error
+    // message, and the program goes on.
+    template <typename F>
+    void Guarded(F&& command) {
+        try {
+            command();
+        } catch (const std::exception& e) {
+            FPrompts.ShowException(this, QString::fromUtf8(e.what()));
+        }
+    }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void ApplySettings();
+    void SetMemoFont(const QFont& font, quint32 color);
+    TAppSettingsWrite CurrentSettings() const;
+    void EnsureDataFolder() const;
+
+    // Calls into later parts of the program; each is a no-op until that part
+    // is in place.
+    void ShowSplash();
+    void AfterSuccessfulRead(const QString& path, int code, qsizetype badBytes, int overlayIndex);
+    bool OpenCommandLineFile(const QString& path);
+    void TakeBackupSlot();
+    void RecoverBackup();
+    void RecordBackupSlot();
+    void ReleaseBackupSlot();
+    void RegisterFileType(const QString& path);
+    void RefreshCaretStatus();
+    void ClearCursorHistory();
+    void ReadFileHistory();
+    void AddFileHistory(const QString& path);
+    void WriteFileHistory();
+
+    Prompts& FPrompts;
+    QStringList FArgs;
+    QString FApplicationTitle;
+    quint32 FFontColor = 0;
+    bool FClosed = false;
+    bool FRestoreFrameSize = false;
+    QSize FStoredOuterSize;
+};
+
+} // namespace quillo::app
+
