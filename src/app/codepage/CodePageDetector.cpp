@@ -137,7 +137,7 @@ int DetectCodePage(QByteArrayView bytes) {
         }
     }
     // Undecodable bytes in the best Japanese reading: most likely another code.
-    if (best.invalid > 0 && best.invalid * 200 > best.units) {
+    if (best.invalid > 0 && best.invalid * 50 > best.units) {
         if (const int other = DetectWithUchardet(sample)) {
             return other;
         }
