@@ -466,22 +466,23 @@ void TRECharClassCode::AddCode(std::unique_ptr<TRECode> ACode) {
 }
 
 void TRECharClassCode::Finish() {
-    std::vector<std::unique_ptr<TRECode>> kept;
-    for (std::size_t i = 0; i < FCodeList.size(); ++i) {
-        bool included = false;
-        for (std::size_t j = 0; j < FCodeList.size() && !included; ++j) {
-            if (i == j || !FCodeList[j]) {
+    const std::size_t n = FCodeList.size();
+    std::vector<bool> drop(n, false);
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = 0; j < n && !drop[i]; ++j) {
+            if (i == j || drop[j]) {
                 continue;
             }
             // Of two equal members the earlier one stays.
             const bool jIncludesI = FCodeList[j]->IsInclude(FCodeList[i].get());
             const bool iIncludesJ = FCodeList[i]->IsInclude(FCodeList[j].get());
-            included = jIncludesI && (!iIncludesJ || j < i);
+            drop[i] = jIncludesI && (!iIncludesJ || j < i);
         }
-        if (!included) {
+    }
+    std::vector<std::unique_ptr<TRECode>> kept;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!drop[i]) {
             kept.push_back(std::move(FCodeList[i]));
-        } else {
-            FCodeList[i].reset();
         }
     }
     FCodeList = std::move(kept);

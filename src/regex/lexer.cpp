@@ -856,7 +856,8 @@ void TRELex::ReadClassMember() {
     if (*FP == u'\\') {
         ReadEscape(true);
         if (FToken != tkChar) {
-            ErrorWithArg(rxmsg::InvalidRange, std::u16string(memberStart, FP));
+            ErrorAt(rxmsg::InvalidRange, std::u16string(memberStart, FP),
+                    static_cast<int>(FP - FTopP));
         }
         last = FWChar;
     } else {
@@ -865,7 +866,8 @@ void TRELex::ReadClassMember() {
         CharNext(len);
     }
     if (last < start) {
-        ErrorWithArg(rxmsg::InvalidRange, std::u16string(memberStart, FP));
+        // Marked at the range's last character.
+        ErrorAt(rxmsg::InvalidRange, std::u16string(memberStart, FP), static_cast<int>(FP - FTopP));
     }
     FToken = tkRangeChar;
     FStartWChar = start;
