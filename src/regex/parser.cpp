@@ -347,24 +347,8 @@ TRECode* TREParser::ExpandQuantifier(TRECode* Atom, int AMin, int AMax, bool Suf
 }
 
 TRECode* TREParser::ParseFactor() {
-    const TREOptions options = FLex.Options();
+    // Only the constructs that nest are handled here; the rest are parsed out of line.
     switch (FLex.Token()) {
-    case tkChar:
-        return ParseLiteral();
-    case tkDot: {
-        TRECode* code = Leaf(std::make_unique<TREAnyCharCode>(&FRegExp, options));
-        FLex.GetToken();
-        return code;
-    }
-    case tkLHead:
-    case tkLTail: {
-        TRECode* code = Leaf(std::make_unique<TRECharCode>(&FRegExp, FLex.WChar(), options, true));
-        FLex.GetToken();
-        return code;
-    }
-    case tkEmpty:
-        FLex.GetToken();
-        return Bin(opEmply);
     case tkLPar:
     case tkLParWithOption: {
         Enter();
@@ -384,6 +368,63 @@ TRECode* TREParser::ParseFactor() {
     }
     case tkGroupBegin:
         return ParseCaptureGroup();
+    case tkAheadMatch:
+        return ParseParenthesized(opAheadMatch);
+    case tkAheadNoMatch:
+        return ParseParenthesized(opAheadNoMatch);
+    case tkNoBackTrack:
+        return ParseParenthesized(opNoBackTrack);
+    case tkBehindMatch:
+        return ParseLookBehind(opBehindMatch);
+    case tkBehindNoMatch:
+        return ParseLookBehind(opBehindNoMatch);
+    case tkOption: {
+        Enter();
+        FLex.ApplyNewOptions();
+        if (FGroupLevel == 0) {
+            FRegExp.FOptions = FLex.Options();
+        }
+        FLex.GetToken();
+        TRECode* rest = ParseUnion();
+        Leave();
+        return rest;
+    }
+    case tkKeepPattern: {
+        Enter();
+        FLex.GetToken();
+        TRECode* rest = ParseUnion();
+        Leave();
+        return Bin(opKeepPattern, rest);
+    }
+    case tkIfMatch:
+    case tkIfMatchRef:
+        return ParseCondition();
+    case tkBranchReset:
+        return ParseBranchReset();
+    default:
+        return ParseSimpleAtom();
+    }
+}
+
+TRECode* TREParser::ParseSimpleAtom() {
+    const TREOptions options = FLex.Options();
+    switch (FLex.Token()) {
+    case tkChar:
+        return ParseLiteral();
+    case tkDot: {
+        TRECode* code = Leaf(std::make_unique<TREAnyCharCode>(&FRegExp, options));
+        FLex.GetToken();
+        return code;
+    }
+    case tkLHead:
+    case tkLTail: {
+        TRECode* code = Leaf(std::make_unique<TRECharCode>(&FRegExp, FLex.WChar(), options, true));
+        FLex.GetToken();
+        return code;
+    }
+    case tkEmpty:
+        FLex.GetToken();
+        return Bin(opEmply);
     case tkCharClassFirst:
     case tkNegativeCharClassFirst:
         return ParseCharClass();
@@ -408,16 +449,6 @@ TRECode* TREParser::ParseFactor() {
     }
     case tkNamedReference:
         return ParseNamedReference();
-    case tkAheadMatch:
-        return ParseParenthesized(opAheadMatch);
-    case tkAheadNoMatch:
-        return ParseParenthesized(opAheadNoMatch);
-    case tkNoBackTrack:
-        return ParseParenthesized(opNoBackTrack);
-    case tkBehindMatch:
-        return ParseLookBehind(opBehindMatch);
-    case tkBehindNoMatch:
-        return ParseLookBehind(opBehindNoMatch);
     case tkWordChar:
     case tkNEWordChar:
     case tkDigitChar:
@@ -440,97 +471,78 @@ TRECode* TREParser::ParseFactor() {
     case tkWordBoundary:
     case tkNEWordBoundary:
     case tkGlobalPos: {
-        std::unique_ptr<TRECode> made;
-        TRxRegExp* re = &FRegExp;
-        switch (FLex.Token()) {
-        case tkWordChar:
-        case tkNEWordChar:
-            made = std::make_unique<TREWordCharCode>(re, FLex.Token() == tkNEWordChar);
-            break;
-        case tkDigitChar:
-        case tkNEDigitChar:
-            made = std::make_unique<TREDigitCharCode>(re, FLex.Token() == tkNEDigitChar);
-            break;
-        case tkHexDigitChar:
-        case tkNEHexDigitChar:
-            made = std::make_unique<TREHexDigitCharCode>(re, FLex.Token() == tkNEHexDigitChar);
-            break;
-        case tkSpaceChar:
-        case tkNESpaceChar:
-            made = std::make_unique<TRESpaceCharCode>(re, FLex.Token() == tkNESpaceChar);
-            break;
-        case tkHorizontalSpaceChar:
-        case tkNEHorizontalSpaceChar:
-            made = std::make_unique<TREHorizontalSpaceCharCode>(re, FLex.Token() ==
-                                                                        tkNEHorizontalSpaceChar);
-            break;
-        case tkVerticalSpaceChar:
-        case tkNEVerticalSpaceChar:
-            made = std::make_unique<TREVerticalSpaceCharCode>(re, FLex.Token() ==
-                                                                      tkNEVerticalSpaceChar);
-            break;
-        case tkLineBreak:
-            made = std::make_unique<TRELineBreakCharCode>(re);
-            break;
-        case tkCombiningSequence:
-            made = std::make_unique<TRECombiningSequence>(re);
-            break;
-        case tkProperty:
-        case tkNEProperty:
-            made = std::make_unique<TREPropertyCode>(re, FLex.UnicodeProperty(),
-                                                     FLex.Token() == tkNEProperty);
-            break;
-        case tkTHead:
-            made = std::make_unique<TRETextHeadCode>(re);
-            break;
-        case tkTTail:
-            made = std::make_unique<TRETextTailCode>(re);
-            break;
-        case tkTTailEnd:
-            made = std::make_unique<TRETextEndCode>(re);
-            break;
-        case tkWordBoundary:
-        case tkNEWordBoundary:
-            made = std::make_unique<TREBoundaryCode>(re, FLex.Token() == tkNEWordBoundary);
-            break;
-        default:
-            made = std::make_unique<TREGlobalPosCode>(re);
-            break;
-        }
-        TRECode* code = Leaf(std::move(made));
+        TRECode* code = MakeLeaf();
         FLex.GetToken();
         return code;
-    }
-    case tkOption: {
-        Enter();
-        FLex.ApplyNewOptions();
-        if (FGroupLevel == 0) {
-            FRegExp.FOptions = FLex.Options();
-        }
-        FLex.GetToken();
-        TRECode* rest = ParseUnion();
-        Leave();
-        return rest;
-    }
-    case tkKeepPattern: {
-        Enter();
-        FLex.GetToken();
-        TRECode* rest = ParseUnion();
-        Leave();
-        return Bin(opKeepPattern, rest);
     }
     case tkGoSub:
     case tkGoSubRelative:
     case tkGoSubName:
         return ParseGoSub();
-    case tkIfMatch:
-    case tkIfMatchRef:
-        return ParseCondition();
-    case tkBranchReset:
-        return ParseBranchReset();
     default:
         FLex.Error(rxmsg::NotRecognized);
     }
+}
+
+TRECode* TREParser::MakeLeaf() {
+    std::unique_ptr<TRECode> made;
+    TRxRegExp* re = &FRegExp;
+    switch (FLex.Token()) {
+    case tkWordChar:
+    case tkNEWordChar:
+        made = std::make_unique<TREWordCharCode>(re, FLex.Token() == tkNEWordChar);
+        break;
+    case tkDigitChar:
+    case tkNEDigitChar:
+        made = std::make_unique<TREDigitCharCode>(re, FLex.Token() == tkNEDigitChar);
+        break;
+    case tkHexDigitChar:
+    case tkNEHexDigitChar:
+        made = std::make_unique<TREHexDigitCharCode>(re, FLex.Token() == tkNEHexDigitChar);
+        break;
+    case tkSpaceChar:
+    case tkNESpaceChar:
+        made = std::make_unique<TRESpaceCharCode>(re, FLex.Token() == tkNESpaceChar);
+        break;
+    case tkHorizontalSpaceChar:
+    case tkNEHorizontalSpaceChar:
+        made = std::make_unique<TREHorizontalSpaceCharCode>(re, FLex.Token() ==
+                                                                    tkNEHorizontalSpaceChar);
+        break;
+    case tkVerticalSpaceChar:
+    case tkNEVerticalSpaceChar:
+        made =
+            std::make_unique<TREVerticalSpaceCharCode>(re, FLex.Token() == tkNEVerticalSpaceChar);
+        break;
+    case tkLineBreak:
+        made = std::make_unique<TRELineBreakCharCode>(re);
+        break;
+    case tkCombiningSequence:
+        made = std::make_unique<TRECombiningSequence>(re);
+        break;
+    case tkProperty:
+    case tkNEProperty:
+        made = std::make_unique<TREPropertyCode>(re, FLex.UnicodeProperty(),
+                                                 FLex.Token() == tkNEProperty);
+        break;
+    case tkTHead:
+        made = std::make_unique<TRETextHeadCode>(re);
+        break;
+    case tkTTail:
+        made = std::make_unique<TRETextTailCode>(re);
+        break;
+    case tkTTailEnd:
+        made = std::make_unique<TRETextEndCode>(re);
+        break;
+    case tkWordBoundary:
+    case tkNEWordBoundary:
+        made = std::make_unique<TREBoundaryCode>(re, FLex.Token() == tkNEWordBoundary);
+        break;
+    default:
+        made = std::make_unique<TREGlobalPosCode>(re);
+        break;
+    }
+    return Leaf(std::move(made));
 }
 
 TRECode* TREParser::ParseLiteral() {
@@ -579,8 +591,18 @@ TRECode* TREParser::ParseLookBehind(TREOperator Op) {
     if (FLex.Token() != tkRPar) {
         FLex.Error(rxmsg::UnmatchedPar);
     }
+    int lo = 0;
+    int hi = 0;
+    CheckLookBehind(Op, body, lo, hi);
+    TREBinCode* node = Bin(Op, body, nullptr, lo, hi);
+    FLex.GetToken();
+    Leave();
+    return node;
+}
+
+void TREParser::CheckLookBehind(TREOperator Op, const TRECode* Body, int& AMin, int& AMax) {
     if (Op == opBehindNoMatch) {
-        std::vector<const TRECode*> work{body};
+        std::vector<const TRECode*> work{Body};
         while (!work.empty()) {
             const TREBinCode* bin = AsBin(work.back());
             work.pop_back();
@@ -594,26 +616,19 @@ TRECode* TREParser::ParseLookBehind(TREOperator Op) {
             work.push_back(bin->Right());
         }
     }
-    int lo = 0;
-    int hi = 0;
-    if (!ComputeCharRange(body, lo, hi)) {
+    if (!ComputeCharRange(Body, AMin, AMax)) {
         FLex.Error(rxmsg::BehindNotVariable);
     }
-    TREBinCode* node = Bin(Op, body, nullptr, lo, hi);
-    FLex.GetToken();
-    Leave();
-    return node;
 }
 
-TRECode* TREParser::ParseCaptureGroup() {
-    Enter();
+TREBinCode* TREParser::OpenCaptureGroup() {
     FLex.PushOptions();
     ++FGroupCount;
     ++FGroupLevel;
     FGroupStack.push_back(FCurrentGroup);
     FCurrentGroup = FGroupCount;
     const int index = FGroupCount;
-    const std::u16string name = FLex.GroupName();
+    const std::u16string& name = FLex.GroupName();
     TREGroupCollection& groups = FRegExp.FGroups;
     if (index >= groups.Count()) {
         groups.Add(name);
@@ -623,6 +638,15 @@ TRECode* TREParser::ParseCaptureGroup() {
             groups.AddName(name, index);
         }
     }
+    TREBinCode* node = Bin(opGroup);
+    node->SetGroupIndex(index);
+    node->SetGroupName(name);
+    return node;
+}
+
+TRECode* TREParser::ParseCaptureGroup() {
+    Enter();
+    TREBinCode* node = OpenCaptureGroup();
     FLex.GetToken();
     TRECode* body = ParseUnion();
     if (FLex.Token() != tkRPar) {
@@ -632,11 +656,9 @@ TRECode* TREParser::ParseCaptureGroup() {
     FGroupStack.pop_back();
     --FGroupLevel;
     if (FHasRecursion) {
-        CheckNeverEndingRecursion(body, index);
+        CheckNeverEndingRecursion(body, node->GroupIndex());
     }
-    TREBinCode* node = Bin(opGroup, body);
-    node->SetGroupIndex(index);
-    node->SetGroupName(name);
+    node->SetLeft(body);
     FLex.PopOptions();
     FLex.GetToken();
     Leave();
@@ -790,26 +812,32 @@ TRECode* TREParser::ParseGoSub() {
     return node;
 }
 
+TRECode* TREParser::ParseReferenceCondition() {
+    const std::u16string& name = FLex.GroupName();
+    TRECode* condition = nullptr;
+    if (name.empty()) {
+        const int n = FLex.Min();
+        condition = Leaf(std::make_unique<TREIfThenReferenceCode>(&FRegExp, n));
+        if (n > FGroupCount) {
+            FReferenceErrorList.push_back({TokenEndPos(), n, {}, nullptr});
+        }
+    } else {
+        condition = Leaf(std::make_unique<TREIfThenNamedReferenceCode>(&FRegExp, name));
+        if (FRegExp.FGroups.IndexOfName(name) < 0) {
+            FReferenceErrorList.push_back({TokenEndPos(), 0, name, nullptr});
+        }
+    }
+    FLex.GetToken();
+    return condition;
+}
+
 TRECode* TREParser::ParseCondition() {
     Enter();
     FLex.PushOptions();
     const bool byReference = FLex.Token() == tkIfMatchRef;
     TRECode* condition = nullptr;
     if (byReference) {
-        const std::u16string name = FLex.GroupName();
-        if (name.empty()) {
-            const int n = FLex.Min();
-            condition = Leaf(std::make_unique<TREIfThenReferenceCode>(&FRegExp, n));
-            if (n > FGroupCount) {
-                FReferenceErrorList.push_back({TokenEndPos(), n, {}, nullptr});
-            }
-        } else {
-            condition = Leaf(std::make_unique<TREIfThenNamedReferenceCode>(&FRegExp, name));
-            if (FRegExp.FGroups.IndexOfName(name) < 0) {
-                FReferenceErrorList.push_back({TokenEndPos(), 0, name, nullptr});
-            }
-        }
-        FLex.GetToken();
+        condition = ParseReferenceCondition();
     } else {
         FLex.GetToken();
         condition = ParseFactor();

@@ -23,7 +23,7 @@ public:
     // Deepest nesting of groups, look-arounds, conditions and inline-option scopes.
     static constexpr int kMaxNestLevel = 1000;
     // Most tree nodes and leaves one expression may make.
-    static constexpr std::size_t kMaxCodes = 4000000;
+    static constexpr std::size_t kMaxCodes = 1000000;
 
     TREParser(TRxRegExp& ARegExp, std::u16string_view Expression);
     void Parse();
@@ -40,19 +40,27 @@ private:
     TRECode* ParseBranch();
     TRECode* ParseRepeat();
     TRECode* ParseFactor();
-    TRECode* ParseLiteral();
+    // Helpers off the recursive path are kept out of line, so that each level of nesting costs
+    // only the small frames of the recursive functions.
+    [[gnu::noinline]] TRECode* ParseSimpleAtom();
+    [[gnu::noinline]] TREBinCode* OpenCaptureGroup();
+    [[gnu::noinline]] TRECode* ParseReferenceCondition();
+    [[gnu::noinline]] TRECode* MakeLeaf();
+    [[gnu::noinline]] TRECode* ParseLiteral();
+    [[gnu::noinline]] void CheckLookBehind(TREOperator Op, const TRECode* Body, int& AMin,
+                                           int& AMax);
     TRECode* ParseParenthesized(TREOperator Op);
     TRECode* ParseLookBehind(TREOperator Op);
     TRECode* ParseCaptureGroup();
-    TRECode* ParseCharClass();
-    TRECode* ParseNamedReference();
-    TRECode* ParseGoSub();
+    [[gnu::noinline]] TRECode* ParseCharClass();
+    [[gnu::noinline]] TRECode* ParseNamedReference();
+    [[gnu::noinline]] TRECode* ParseGoSub();
     TRECode* ParseCondition();
     TRECode* ParseBranchReset();
-    TRECode* ApplyQuantifier(TRECode* Atom);
-    TRECode* ExpandQuantifier(TRECode* Atom, int AMin, int AMax, bool Suffixed);
-    void RunDeferredChecks();
-    void CheckNeverEndingRecursion(TRECode* Body, int GroupIndex);
+    [[gnu::noinline]] TRECode* ApplyQuantifier(TRECode* Atom);
+    [[gnu::noinline]] TRECode* ExpandQuantifier(TRECode* Atom, int AMin, int AMax, bool Suffixed);
+    [[gnu::noinline]] void RunDeferredChecks();
+    [[gnu::noinline]] void CheckNeverEndingRecursion(TRECode* Body, int GroupIndex);
 
     void Enter();
     void Leave() { --FNestLevel; }

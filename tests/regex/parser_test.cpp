@@ -216,6 +216,25 @@ TEST(Parser, DeepNestingIsAnErrorNotACrash) {
     EXPECT_NE(CompileError(std::string(100000, '[')).find("Unmatched ["), std::string::npos);
 }
 
+TEST(Parser, ExpansionBeyondTheCodeLimitIsAnError) {
+    TRxRegExp re;
+    re.SetLexMode(lmDFA);
+    std::u16string expr;
+    for (int i = 0; i < 31; ++i) {
+        expr += u"a{32767}";
+    }
+    re.SetExpression(expr);
+    try {
+        re.Compile();
+        FAIL() << "compiled";
+    } catch (const ERxRegExpCompile& e) {
+        EXPECT_NE(std::string(e.what()).find("Regular expression too complex; "),
+                  std::string::npos);
+    }
+    re.SetExpression(u"a{32767}b{32767}");
+    EXPECT_NO_THROW(re.Compile());
+}
+
 TEST(Parser, LongFlatExpressionsCompile) {
     std::string alternatives;
     std::string sequence;
