@@ -137,8 +137,11 @@ QPaintDevice* TPrinterDevice::MeasureDevice() {
         return FJobPrinter.get();
     }
     if (!FMeasurePrinter) {
-        FMeasurePrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        Configure(*FMeasurePrinter, Measures());
+        // Measuring may select the default printer, which drops the old device.
+        const pf::DeviceMeasures m = Measures();
+        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        Configure(*printer, m);
+        FMeasurePrinter = std::move(printer);
     }
     return FMeasurePrinter.get();
 }
