@@ -1,0 +1,154 @@
+// Printing through a real CUPS scheduler: the one named by
+// QUILLO_TEST_CUPS_SERVER, or a private one the test starts itself.
+
+#include "platform/printer/CupsPrinterBackend.h"
+#include "printing/HxPrinter.h"
+#include "printing/PdfTools.h"
+#include "printing/PrintPages.h"
+#include "printing/PrivateCupsServer.h"
+#include "printing/TestDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <cups/cups.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QThread>
+
+namespace quillo::printing {
+namespace {
+
+using quillo::testing::NumberedLines;
+using quillo::testing::PrivateCupsServer;
+using quillo::testing::TestDocument;
+
+const QString kPpd = "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd";
+
+class CupsPrintTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        Server = new PrivateCupsServer;
+        Address = qEnvironmentVariable("QUILLO_TEST_CUPS_SERVER");
+        if (Address.isEmpty()) {
+            if (!Server->Start()) {
+                SkipReason = "cannot start a private cupsd here: " + Server->Error();
+                return;
+            }
+            Address = Server->Address();
+        }
+        // Every libcups call of this process goes to that server.
+        qputenv("CUPS_SERVER", Address.toUtf8());
+        cupsSetServer(Address.toUtf8().constData());
+    }
+
+    static void TearDownTestSuite() {
+        delete Server; // stops the daemon by its process id
+        Server = nullptr;
+    }
+
+    void SetUp() override {
+        if (!SkipReason.isEmpty()) {
+            GTEST_SKIP() << SkipReason.toStdString();
+        }
+        if (!QFileInfo::exists(kPpd)) {
+            GTEST_SKIP() << "the generic PDF printer description is missing (cups-filters)";
+        }
+    }
+
+    // A queue writing its output to a file of the server's folder.
+    QString AddFilePrinter(const QString& name) {
+        const QString out = Server->Folder() + "/out/" + name + ".pdf";
+        QFile::remove(out);
+        if (!Server->Admin("lpadmin", {"-p", name, "-E", "-v", "file://" + out, "-P", kPpd})) {
+            ADD_FAILURE() << Server->Error().toStdString();
+        }
+        return out;
+    }
+
+    // Waits until the scheduler is done with the job; its final state.
+    static ipp_jstate_t WaitForJob(const QString& printer, int jobId) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 90000) {
+            cups_job_t* jobs = nullptr;
+            const int n = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, printer.toUtf8().constData(), 0,
+                                       CUPS_WHICHJOBS_ALL);
+            ipp_jstate_t state = IPP_JSTATE_PENDING;
+            for (int i = 0; i < n; ++i) {
+                if (jobs[i].id == jobId) {
+                    state = jobs[i].state;
+                }
+            }
+            cupsFreeJobs(n, jobs);
+            if (state >= IPP_JSTATE_CANCELED) {
+                return state;
+            }
+            QThread::msleep(200);
+        }
+        return IPP_JSTATE_PENDING;
+    }
+
+    static inline PrivateCupsServer* Server = nullptr;
+    static inline QString Address;
+    static inline QString SkipReason;
+};
+
+TEST_F(CupsPrintTest, ThreePageDocumentPrintsThreePagesOnTheSelectedPrinter) {
+    const QString out = AddFilePrinter("quillo-pdf");
+    THxPrinter printer(std::make_unique<platform::CupsPrinterBackend>());
+    const QStringList names = printer.PrinterNames();
+    const int index = static_cast<int>(names.indexOf("quillo-pdf"));
+    ASSERT_GE(index, 0) << names.join(", ").toStdString();
+    printer.SetIndex(index);
+    EXPECT_EQ("quillo-pdf", printer.Printer().Device());
+    EXPECT_EQ("file://" + out, printer.Port());
+    // The printer description's sheets come through with their numbers.
+    EXPECT_TRUE(printer.HasPaperSizeNumber(9)); // A4
+    EXPECT_TRUE(printer.HasPaperSizeNumber(1)); // letter
+    printer.SetPaperSizeNumber(9);
+    printer.ApplySettings();
+    EXPECT_GT(printer.DPI().X, 0);
+    EXPECT_EQ(210, (printer.MMPaperExtent().width() + 5) / 10);
+
+    TestDocument doc;
+    int n = 1;
+    doc.Lines = NumberedLines(n);
+    while (PrintPages(printer, doc, {}, 0, 0) == 1) {
+        doc.Lines = NumberedLines(++n);
+    }
+    const int perPage = n - 1;
+    doc.Lines = NumberedLines(2 * perPage + 1);
+    ASSERT_EQ(3, PrintPages(printer, doc, {}, 0, 0));
+    ASSERT_EQ(3, PrintPages(printer, doc, {}, 1, 3));
+
+    const int job = printer.Printer().LastJobId();
+    ASSERT_GT(job, 0);
+    EXPECT_EQ(IPP_JSTATE_COMPLETED, WaitForJob("quillo-pdf", job));
+    EXPECT_EQ(3, quillo::testing::PdfPageCount(out));
+    EXPECT_TRUE(quillo::testing::PdfPageText(out, 3).contains("3 ページ"));
+}
+
+TEST_F(CupsPrintTest, RejectingQueuesAreHiddenAndNewQueuesAreNoticed) {
+    AddFilePrinter("quillo-a");
+    THxPrinter printer(std::make_unique<platform::CupsPrinterBackend>());
+    int notices = 0;
+    printer.OnSystemChanged = [&] {
+        ++notices;
+    };
+    EXPECT_TRUE(printer.PrinterNames().contains("quillo-a"));
+
+    AddFilePrinter("quillo-b");
+    printer.CheckSystemChange();
+    printer.CheckSystemChange();
+    EXPECT_EQ(1, notices);
+    EXPECT_TRUE(printer.PrinterNames().contains("quillo-b"));
+
+    ASSERT_TRUE(Server->Admin("cupsreject", {"quillo-b"})) << Server->Error().toStdString();
+    printer.CheckSystemChange();
+    EXPECT_EQ(2, notices);
+    EXPECT_FALSE(printer.PrinterNames().contains("quillo-b"));
+}
+
+} // namespace
+} // namespace quillo::printing
