@@ -36,6 +36,8 @@ protected:
                 return;
             }
             Address = Server->Address();
+        } else {
+            Server->UseExisting(Address);
         }
         // Every libcups call of this process goes to that server.
         qputenv("CUPS_SERVER", Address.toUtf8());

@@ -155,6 +155,16 @@ bool PrivateCupsServer::Start() {
     return false;
 }
 
+void PrivateCupsServer::UseExisting(const QString& address) {
+    FAddress = address;
+    QDir().mkpath(FDir.path() + "/out");
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                     QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                     QFile::ExeOther;
+    QFile::setPermissions(FDir.path(), all & ~(QFile::WriteGroup | QFile::WriteOther));
+    QFile::setPermissions(FDir.path() + "/out", all);
+}
+
 void PrivateCupsServer::Stop() {
     if (FDaemon.state() == QProcess::NotRunning) {
         return;

@@ -19,6 +19,9 @@ public:
 
     // False, with the reason in Error(), when the scheduler cannot run here.
     bool Start();
+    // Talks to a scheduler started elsewhere instead; printed files still
+    // go to this object's folder.
+    void UseExisting(const QString& address);
     void Stop();
 
     QString Address() const { return FAddress; }
