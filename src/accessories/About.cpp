@@ -70,19 +70,21 @@ TAboutBox::TAboutBox(QWidget* owner)
     ProgramIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     ProgramIcon->setPixmap(AboutPicture());
 
-    const QFont title = PixelFont(QStringLiteral("Arial Black"), 27);
+    QFont title = PixelFont(QStringLiteral("Arial Black"), 27);
+    title.setWeight(QFont::Black); // keeps a stand-in face heavy too
     ProductName = MakeLabel(Panel1, QRect(9, 16, 162, 38), title, kSkyBlue);
     ProductName->setText(QStringLiteral("quillo"));
+    // Navy is the label's own colour; like the other labels it is drawn
+    // transparent, so that it shows only as the sky-blue shadow of Label1.
     QPalette navy = ProductName->palette();
     navy.setColor(QPalette::Window, kNavy);
     ProductName->setPalette(navy);
-    ProductName->setAutoFillBackground(true);
 
     Version = MakeLabel(Panel1, QRect(7, 45, 226, 24),
                         PixelFont(QStringLiteral("Tahoma"), 20, true, true), Qt::black);
     copy = MakeLabel(Panel1, QRect(7, 75, 218, 22), PixelFont(QStringLiteral("Arial"), 12, true),
                      Qt::black);
-    copy->setText(QStringLiteral("Copyright (C) Orvane. All rights reserved."));
+    copy->setText(QStringLiteral("Copyright (C) Orvane"));
     Label1 = MakeLabel(Panel1, QRect(7, 14, 162, 38), title, Qt::blue);
     Label1->setText(QStringLiteral("quillo"));
     BuildNo1 = MakeLabel(Panel1, QRect(32, 120, 193, 12), PixelFont(QStringLiteral("Arial"), 12),
