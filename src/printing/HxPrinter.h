@@ -145,9 +145,12 @@ private:
     std::unique_ptr<THxSystemWatcher> FWatcher;
 };
 
-// The one printer model of the program, made on first use over CUPS.
+// The one printer model of the program, made on first use over CUPS; it
+// polls for printer changes while the application runs.
 THxPrinter& HxSharedPrinter();
 // Replaces the shared model (tests, or another back end); returns the old one.
+// Passing nullptr before the application object is destroyed frees the model
+// while its timer can still be stopped.
 std::unique_ptr<THxPrinter> HxReplaceSharedPrinter(std::unique_ptr<THxPrinter> printer);
 
 } // namespace quillo::printing
