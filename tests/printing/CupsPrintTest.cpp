@@ -97,6 +97,24 @@ protected:
         return IPP_JSTATE_PENDING;
     }
 
+    // A job's attribute as text ("" when absent).
+    static QString JobAttribute(int jobId, const char* name) {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+        const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(jobId);
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                     cupsUser());
+        ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+        QString value;
+        if (ipp_attribute_t* a = ippFindAttribute(response, name, IPP_TAG_ZERO)) {
+            char buffer[512];
+            ippAttributeString(a, buffer, sizeof buffer);
+            value = QString::fromUtf8(buffer);
+        }
+        ippDelete(response);
+        return value;
+    }
+
     static inline PrivateCupsServer* Server = nullptr;
     static inline QString Address;
     static inline QString SkipReason;
@@ -135,6 +153,36 @@ TEST_F(CupsPrintTest, ThreePageDocumentPrintsThreePagesOnTheSelectedPrinter) {
     EXPECT_EQ(IPP_JSTATE_COMPLETED, WaitForJob("quillo-pdf", job));
     EXPECT_EQ(3, quillo::testing::PdfPageCount(out));
     EXPECT_TRUE(quillo::testing::PdfPageText(out, 3).contains("3 ページ"));
+}
+
+TEST_F(CupsPrintTest, AppliedSettingsTravelWithTheJob) {
+    AddFilePrinter("quillo-settings");
+    THxPrinter printer(std::make_unique<platform::CupsPrinterBackend>());
+    printer.SetIndex(static_cast<int>(printer.PrinterNames().indexOf("quillo-settings")));
+    ASSERT_EQ("quillo-settings", printer.Printer().Device());
+    printer.SetCopies(2);
+    printer.SetCollate(true);
+    printer.SetPaperSizeNumber(9); // A4; the queue's own default is letter
+    ASSERT_TRUE(printer.PrintCaps().Contains(THxPrintCap::hxPcDuplex));
+    ASSERT_TRUE(printer.PrintCaps().Contains(THxPrintCap::hxPcColor));
+    printer.SetDuplex(THxDuplex::hxDupVertical);
+    printer.SetColor(false);
+    printer.ApplySettings();
+    printer.SetCopies(5); // pending, so dropped by the print run
+
+    TestDocument doc;
+    doc.Lines = {"one page"};
+    PrintPages(printer, doc, {}, 1, 1);
+    const int job = printer.Printer().LastJobId();
+    ASSERT_GT(job, 0);
+    EXPECT_EQ(IPP_JSTATE_COMPLETED, WaitForJob("quillo-settings", job));
+    EXPECT_EQ("2", JobAttribute(job, "copies"));
+    EXPECT_EQ("separate-documents-collated-copies",
+              JobAttribute(job, "multiple-document-handling"));
+    EXPECT_EQ("iso_a4_210x297mm", JobAttribute(job, "media"));
+    EXPECT_EQ("two-sided-long-edge", JobAttribute(job, "sides"));
+    EXPECT_EQ("monochrome", JobAttribute(job, "print-color-mode"));
+    EXPECT_EQ("memo.txt", JobAttribute(job, "job-name"));
 }
 
 TEST_F(CupsPrintTest, RejectingQueuesAreHiddenAndNewQueuesAreNoticed) {
