@@ -16,7 +16,7 @@ foreach(size IN LISTS QUILLO_ICON_SIZES)
 endforeach()
 add_custom_command(
   OUTPUT ${QUILLO_ICON_PNGS}
-  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0
           $<TARGET_FILE:quillo_render_icons> ${QUILLO_ICON_SVG} ${QUILLO_ICON_THEME} ${QUILLO_ICON_SIZES}
   DEPENDS quillo_render_icons ${QUILLO_ICON_SVG}
   COMMENT "Drawing the program icon in the hicolor sizes")
