@@ -70,7 +70,6 @@ THelpWindow* ShowHelpContents(QWidget* caller) {
     QPointer<THelpWindow>& window = TheHelpWindow();
     if (window.isNull()) {
         window = new THelpWindow(caller);
-        window->setWindowFlag(Qt::Window);
     }
     window->ShowContents();
     window->show();
