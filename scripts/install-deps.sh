@@ -12,6 +12,8 @@ packages=(
   qt6-translations-l10n qt6-l10n-tools qt6-svg-dev libgl-dev
   # character codes
   libuchardet-dev
+  # about box picture, desktop integration and packaging
+  libjpeg62-turbo-dev desktop-file-utils appstream dpkg-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts standing in for the Windows faces

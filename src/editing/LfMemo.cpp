@@ -359,8 +359,16 @@ QTextBlock TLfMemo::BlockOfPos(qsizetype pos) const {
     const auto clampDoc = [lastDoc](qsizetype p) {
         return static_cast<int>(std::clamp<qsizetype>(p, 0, lastDoc));
     };
-    int hi = doc->findBlock(clampDoc(pos)).blockNumber();
-    int lo = doc->findBlock(clampDoc(pos - hi)).blockNumber();
+    const auto blockAt = [&](qsizetype p) { return doc->findBlock(clampDoc(p)).blockNumber(); };
+    // If lo <= b* then b* <= blockAt(pos - lo); if hi >= b* then
+    // blockAt(pos - hi) <= b* + 1.  Alternating the two narrows the range by
+    // about the average line length each round.
+    int hi = blockAt(pos);
+    int lo = std::max(0, blockAt(pos - hi) - 1);
+    for (int round = 0; round < 8 && hi - lo > 8; ++round) {
+        hi = std::min(hi, blockAt(pos - lo));
+        lo = std::max(lo, blockAt(pos - hi) - 1);
+    }
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
         if (PosOfBlock(doc->findBlockByNumber(mid)) <= pos) {
