@@ -1,6 +1,7 @@
 #include "printing/HxPrintDialogs.h"
 
 #include "printing/HxPrinter.h"
+#include "printing/QPrinterSettings.h"
 
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -10,74 +11,11 @@
 
 namespace quillo::printing {
 
-namespace pf = quillo::platform;
-
-namespace {
-
-// Fills a native printer from the program's printer object.
-void ToQPrinter(TPrinterDevice& device, QPrinter& q) {
-    q.setPrinterName(device.Device());
-    const pf::DevMode* s = device.Settings();
-    if (s == nullptr) {
-        return;
-    }
-    q.setCopyCount(std::max<int>(1, s->dmCopies));
-    q.setCollateCopies(s->dmCollate == 1);
-    q.setPageOrientation(s->dmOrientation == 2 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if ((s->dmFields & pf::DM_COLOR) != 0) {
-        q.setColorMode(s->dmColor == 2 ? QPrinter::Color : QPrinter::GrayScale);
-    }
-    if ((s->dmFields & pf::DM_DUPLEX) != 0) {
-        q.setDuplex(s->dmDuplex == 1   ? QPrinter::DuplexNone
-                    : s->dmDuplex == 3 ? QPrinter::DuplexShortSide
-                                       : QPrinter::DuplexLongSide);
-    }
-}
-
-// Takes the choices of an accepted dialog back into the printer object.
-void FromQPrinter(const QPrinter& q, TPrinterDevice& device) {
-    const auto& printers = device.Printers();
-    for (int i = 0; i < static_cast<int>(printers.size()); ++i) {
-        if (printers[i].Name == q.printerName() && i != device.PrinterIndex()) {
-            device.SetPrinterIndex(i);
-            break;
-        }
-    }
-    pf::DevMode* current = device.Settings();
-    if (current == nullptr) {
-        return;
-    }
-    pf::DevMode s = *current;
-    s.dmCopies = static_cast<std::int16_t>(std::clamp(q.copyCount(), 1, 32767));
-    s.dmCollate = q.collateCopies() ? 1 : 0;
-    s.dmOrientation = q.pageLayout().orientation() == QPageLayout::Landscape ? 2 : 1;
-    if ((s.dmFields & pf::DM_COLOR) != 0) {
-        s.dmColor = q.colorMode() == QPrinter::Color ? 2 : 1;
-    }
-    if ((s.dmFields & pf::DM_DUPLEX) != 0) {
-        switch (q.duplex()) {
-        case QPrinter::DuplexNone:
-            s.dmDuplex = 1;
-            break;
-        case QPrinter::DuplexShortSide:
-            s.dmDuplex = 3;
-            break;
-        case QPrinter::DuplexLongSide:
-        case QPrinter::DuplexAuto:
-            s.dmDuplex = 2;
-            break;
-        }
-    }
-    device.SetPrinter(device.Device(), device.Port(), s);
-}
-
-} // namespace
-
 THxPrintDialog::THxPrintDialog(THxPrinter& printer) : FPrinter(printer) {}
 
 bool THxPrintDialog::Execute(QWidget* parent) {
     QPrinter q(QPrinter::HighResolution);
-    ToQPrinter(FPrinter.Printer(), q);
+    SettingsToQPrinter(FPrinter.Printer(), FPrinter.Backend(), q);
     q.setFromTo(FromPage, ToPage);
     QPrintDialog dialog(&q, parent);
     dialog.setMinMax(MinPage, MaxPage);
@@ -103,7 +41,7 @@ bool THxPrintDialog::Execute(QWidget* parent) {
         break;
     }
     Copies = q.copyCount();
-    FromQPrinter(q, FPrinter.Printer());
+    SettingsFromQPrinter(q, FPrinter.Printer(), FPrinter.Backend());
     FPrinter.ForceUpdate();
     return true;
 }
@@ -112,7 +50,7 @@ THxPrinterSetupDialog::THxPrinterSetupDialog(THxPrinter& printer) : FPrinter(pri
 
 bool THxPrinterSetupDialog::Execute(QWidget* parent) {
     QPrinter q(QPrinter::HighResolution);
-    ToQPrinter(FPrinter.Printer(), q);
+    SettingsToQPrinter(FPrinter.Printer(), FPrinter.Backend(), q);
     QPrintDialog dialog(&q, parent);
     dialog.setWindowTitle(QStringLiteral("プリンタの設定"));
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
@@ -122,7 +60,7 @@ bool THxPrinterSetupDialog::Execute(QWidget* parent) {
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    FromQPrinter(q, FPrinter.Printer());
+    SettingsFromQPrinter(q, FPrinter.Printer(), FPrinter.Backend());
     FPrinter.ForceUpdate();
     return true;
 }

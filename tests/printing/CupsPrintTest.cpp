@@ -6,6 +6,7 @@
 #include "printing/PdfTools.h"
 #include "printing/PrintPages.h"
 #include "printing/PrivateCupsServer.h"
+#include "printing/QPrinterSettings.h"
 #include "printing/TestDocument.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QPrinter>
 #include <QThread>
 
 // Making a QPrinter while a CUPS default printer exists loads its option
@@ -199,6 +201,15 @@ TEST_F(CupsPrintTest, RejectingQueuesAreHiddenAndNewQueuesAreNoticed) {
     printer.CheckSystemChange();
     EXPECT_EQ(1, notices);
     EXPECT_TRUE(printer.PrinterNames().contains("quillo-b"));
+
+    // A printer chosen in Qt's dialog becomes the selected one.
+    QPrinter q(QPrinter::HighResolution);
+    SettingsToQPrinter(printer.Printer(), printer.Backend(), q);
+    q.setPrinterName("quillo-b");
+    ASSERT_EQ("quillo-b", q.printerName());
+    SettingsFromQPrinter(q, printer.Printer(), printer.Backend());
+    printer.ForceUpdate();
+    EXPECT_EQ("quillo-b", printer.PrinterNames().value(printer.Index()));
 
     ASSERT_TRUE(Server->Admin("cupsreject", {"quillo-b"})) << Server->Error().toStdString();
     printer.CheckSystemChange();

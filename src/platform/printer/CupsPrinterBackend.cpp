@@ -191,7 +191,8 @@ std::vector<PaperSizeInfo> CupsPrinterBackend::PaperSizes(const QString& printer
         const char* label = cupsLocalizeDestMedia(CUPS_HTTP_DEFAULT, d->Dest, d->Info,
                                                   CUPS_MEDIA_FLAGS_DEFAULT, &size);
         const QString name = Utf8(size.media);
-        out.push_back({CupsPaperNumber(name), label != nullptr ? Utf8(label) : name});
+        out.push_back({CupsPaperNumber(name), label != nullptr ? Utf8(label) : name,
+                       size.width / 10, size.length / 10});
     }
     return out;
 }

@@ -30,6 +30,8 @@ struct PrinterRecord {
 struct PaperSizeInfo {
     std::int16_t Number = 0;
     QString Name;
+    int Width = 0; // portrait sheet, tenths of a millimetre; 0 when unknown
+    int Length = 0;
 };
 
 struct BinInfo {
