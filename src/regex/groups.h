@@ -19,6 +19,11 @@ public:
     const char16_t* EndP() const { return FEndP; }
     bool Matched() const { return FMatched; }
     void SetStartP(const char16_t* p) { FStartP = p; }
+    void Set(const char16_t* AStartP, const char16_t* AEndP, bool AMatched) {
+        FStartP = AStartP;
+        FEndP = AEndP;
+        FMatched = AMatched;
+    }
     // Setting the end marks the capture matched when its start is set.
     void SetEndP(const char16_t* p);
     void Reset();

@@ -11,13 +11,19 @@
 #include "regex/code.h"
 #include "regex/errors.h"
 #include "regex/groups.h"
+#include "regex/matcher.h"
+#include "regex/nfa.h"
 #include "regex/options.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 using TRECharTypeFunc = bool (*)(char32_t);
+class TRxRegExp;
+using TNotifyEvent = std::function<void(TRxRegExp& Sender)>;
+using TRxRegExpReplaceFunction = std::function<std::u16string(TRxRegExp& ARegExp)>;
 
 enum TRELexMode : std::uint8_t { lmTraditionalNFA, lmDFA, lmTompsonNFA, lmHibrid };
 
@@ -40,8 +46,47 @@ public:
     void SetLexMode(TRELexMode Value);
     bool Compiled() const { return FCompiled; }
 
-    // Parses the expression when not compiled.
+    static constexpr const char* Version = "1.1.16";
+
+    // Compiles the expression when not compiled.
     void Compile();
+    bool Exec(const std::u16string& AInputStr);
+    bool ExecNext();
+    bool ExecPos(int AOffset = 1, int AMaxLength = 0);
+    bool Success() const { return FSuccess; }
+    int MatchPos(int Index) const;
+    int MatchLen(int Index) const;
+    std::u16string Substitute(const std::u16string& ATemplate);
+    std::u16string Replace(const std::u16string& Input, const std::u16string& Replacement,
+                           int Count = 0, int AOffset = 1);
+    std::u16string Replace(const std::u16string& Input,
+                           const TRxRegExpReplaceFunction& AReplaceFunc, int Count = 0,
+                           int AOffset = 1);
+    void Split(const std::u16string& Input, std::vector<std::u16string>& APieces, int Count = 0,
+               int AOffset = 1);
+
+    bool IgnoreCase() const { return GetOption(roIgnoreCase); }
+    void SetIgnoreCase(bool v) { SetOption(roIgnoreCase, v); }
+    bool MultiLine() const { return GetOption(roMultiLine); }
+    void SetMultiLine(bool v) { SetOption(roMultiLine, v); }
+    bool NamedGroupOnly() const { return GetOption(roNamedGroupOnly); }
+    void SetNamedGroupOnly(bool v) { SetOption(roNamedGroupOnly, v); }
+    bool SingleLine() const { return GetOption(roSingleLine); }
+    void SetSingleLine(bool v) { SetOption(roSingleLine, v); }
+    bool Extended() const { return GetOption(roExtended); }
+    void SetExtended(bool v) { SetOption(roExtended, v); }
+    bool IgnoreWidth() const { return GetOption(roIgnoreWidth); }
+    void SetIgnoreWidth(bool v) { SetOption(roIgnoreWidth, v); }
+    bool IgnoreKana() const { return GetOption(roIgnoreKana); }
+    void SetIgnoreKana(bool v) { SetOption(roIgnoreKana, v); }
+    bool IgnoreZenHan() const { return IgnoreWidth() && IgnoreKana(); }
+    void SetIgnoreZenHan(bool v) {
+        SetIgnoreWidth(v);
+        SetIgnoreKana(v);
+    }
+    const std::u16string& EOL() const { return FEOL; }
+    void SetEOL(const std::u16string& Value);
+    TNotifyEvent OnMatch;
     int GroupCount() const { return FGroups.Count() - 1; }
     TREGroupCollection& Groups() { return FGroups; }
     const TREGroupCollection& Groups() const { return FGroups; }
@@ -54,6 +99,7 @@ public:
     TRECode* AddCode(std::unique_ptr<TRECode> ACode);
     TREBinCode* AddBinCode(std::unique_ptr<TREBinCode> ACode);
     void ClearCodes();
+    void ClearAutomaton();
 
     TRECode* FCode = nullptr;
     std::vector<std::unique_ptr<TRECode>> FCodeList;
@@ -70,10 +116,21 @@ public:
     std::u16string FExpression;
     TREOptions FOptions = 0;
     TRELexMode FLexMode = lmTraditionalNFA;
+    // The automaton: FStateList[i] heads the chain of state i; FTransitions owns them all.
+    std::vector<TRENFAState*> FStateList;
+    std::vector<std::unique_ptr<TRENFAState>> FTransitions;
+    int FEntryState = -1;
+    int FExitState = -1;
     TRECharTypeFunc IsWord;
     TRECharTypeFunc IsDigit;
     TRECharTypeFunc IsSpace;
+    TREMatchEngine FMatchEngine;
+    bool FSuccess = false;
+    std::u16string FEOL = u"\r\n";
+    bool FHasInput = false;
 
 private:
+    bool RunFrom(const char16_t* Start);
+    std::u16string DecodeTemplate(const std::u16string& ATemplate) const;
     void SetCharTypeFuncs();
 };
