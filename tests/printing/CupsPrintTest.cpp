@@ -2,6 +2,7 @@
 // QUILLO_TEST_CUPS_SERVER, or a private one the test starts itself.
 
 #include "platform/printer/CupsPrinterBackend.h"
+#include "printing/HxPrintDialogs.h"
 #include "printing/HxPrinter.h"
 #include "printing/PdfTools.h"
 #include "printing/PrintPages.h"
@@ -13,10 +14,14 @@
 
 #include <cups/cups.h>
 
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QThread>
+#include <QTimer>
 
 // Making a QPrinter while a CUPS default printer exists loads its option
 // cache inside libcups (cupsMarkOptions), which never frees it.
@@ -117,6 +122,25 @@ protected:
         return value;
     }
 
+    // Picks a printer in the next print dialog shown and accepts it.
+    static void ChooseInNextDialog(const QString& name) {
+        QTimer::singleShot(50, [name] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                ChooseInNextDialog(name);
+                return;
+            }
+            if (auto* printers = dialog->findChild<QComboBox*>("printers")) {
+                const int i = printers->findText(name);
+                EXPECT_GE(i, 0) << name.toStdString();
+                printers->setCurrentIndex(i);
+            } else {
+                ADD_FAILURE() << "no printer list in the dialog";
+            }
+            dialog->accept();
+        });
+    }
+
     static inline PrivateCupsServer* Server = nullptr;
     static inline QString Address;
     static inline QString SkipReason;
@@ -215,6 +239,30 @@ TEST_F(CupsPrintTest, RejectingQueuesAreHiddenAndNewQueuesAreNoticed) {
     printer.CheckSystemChange();
     EXPECT_EQ(2, notices);
     EXPECT_FALSE(printer.PrinterNames().contains("quillo-b"));
+}
+
+TEST_F(CupsPrintTest, DialogsSelectThePrinterChosenInThem) {
+    AddFilePrinter("quillo-c");
+    AddFilePrinter("quillo-d");
+    THxPrinter printer(std::make_unique<platform::CupsPrinterBackend>());
+    printer.SetIndex(static_cast<int>(printer.PrinterNames().indexOf("quillo-c")));
+    printer.SetCopies(3); // pending: an accepted dialog reloads the model
+
+    THxPrinterSetupDialog setup(printer);
+    ChooseInNextDialog("quillo-d");
+    ASSERT_TRUE(setup.Execute(nullptr));
+    EXPECT_EQ("quillo-d", printer.Printer().Device());
+    EXPECT_EQ("quillo-d", printer.PrinterNames().value(printer.Index()));
+    EXPECT_FALSE(printer.Modified());
+
+    THxPrintDialog print(printer);
+    print.MinPage = print.FromPage = 1;
+    print.MaxPage = print.ToPage = 4;
+    print.PageNumsEnabled = true;
+    ChooseInNextDialog("quillo-c");
+    ASSERT_TRUE(print.Execute(nullptr));
+    EXPECT_EQ(TPrintRange::prAllPages, print.PrintRange);
+    EXPECT_EQ("quillo-c", printer.Printer().Device());
 }
 
 } // namespace
