@@ -90,7 +90,10 @@ bool TRECode::ExecRepeat(const char16_t*& AStr, bool IsStar) const {
 bool TRECode::ExecRepeat(const char16_t*& AStr, int AMin, int AMax) const {
     int count = 0;
     int len = 0;
-    while (count < AMax && AStr < MatchEndP() && IsEqual(AStr, len) && len > 0) {
+    while (count < AMax && IsEqual(AStr, len)) {
+        if (len == 0) {
+            return true; // an empty match repeats as often as needed
+        }
         AStr += len;
         ++count;
     }

@@ -501,7 +501,12 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             const bool canJoin = remember && step != kStepRecorded && t->FMin <= 1 &&
                                  FLastRun[t->FIndex].second != nullptr;
             bool joined = false;
-            while (n < t->FMax && code->IsEqual(p, len) && len > 0) {
+            while (n < t->FMax && code->IsEqual(p, len)) {
+                if (len == 0) {
+                    // An empty match satisfies every further repetition at once.
+                    n = std::max(n, t->FMin);
+                    break;
+                }
                 p += len;
                 ++n;
                 if (step == kStepRecorded) {

@@ -142,8 +142,12 @@ void TRENFA::Compile() {
             break;
         }
         case opUnion:
-            // The right alternative is built first, so the left one heads the chain.
+            // The right alternative is built first, so the left one heads the chain. Every
+            // alternative starts where the union starts, also when the one built before it
+            // was optional and moved the beginning on.
             work.push_back({TBuildItem::baBuild, bin->Left(), entry, exit, 0, 0, lkGreedy});
+            work.push_back(
+                {TBuildItem::baRestoreAnchors, nullptr, 0, 0, FBEntryState, FBExitState, lkGreedy});
             work.push_back({TBuildItem::baBuild, bin->Right(), entry, exit, 0, 0, lkGreedy});
             break;
         case opGroup: {
@@ -162,6 +166,9 @@ void TRENFA::Compile() {
             break;
         }
         case opQuest:
+            if (bin->MatchKind() == lkPossessive) {
+                goto quest_as_loop;
+            }
             if (entry == FBEntryState) {
                 work.push_back({TBuildItem::baMoveBegin, nullptr, entry, exit, 0, 0, lkGreedy});
             }
@@ -189,14 +196,18 @@ void TRENFA::Compile() {
             }
             break;
         }
-        case opLoop: {
+        case opLoop:
+        quest_as_loop : {
+            // A possessive optional part is a possessive loop of at most one iteration.
+            const bool quest = bin->Op() == opQuest;
             const int s1 = NewState();
             const int s2 = NewState();
-            TRENFAState* t = AddTransition(nkLoop, entry, bin->Max(), bin->Min(), nullptr, s1);
+            TRENFAState* t = AddTransition(nkLoop, entry, quest ? 1 : bin->Max(),
+                                           quest ? 0 : bin->Min(), nullptr, s1);
             t->FMatchKind = bin->MatchKind();
             t->FExtendTo = s2;
             t->FExitTo = exit;
-            if (bin->Min() == 0 && entry == FBEntryState) {
+            if ((quest || bin->Min() == 0) && entry == FBEntryState) {
                 work.push_back({TBuildItem::baMoveBegin, nullptr, entry, exit, 0, 0, lkGreedy});
             }
             work.push_back({TBuildItem::baAddLoopTail, nullptr, s1, exit, 0, s2, lkGreedy});

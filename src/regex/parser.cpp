@@ -761,12 +761,10 @@ TRECode* TREParser::ParseNamedReference() {
     const std::u16string name = FLex.GroupName();
     std::vector<int> numbers = FRegExp.FGroups.EnumIndexOfName(name);
     const bool known = !numbers.empty();
-    if (FGroupLevel > 0) {
-        // A group still open has no capture to compare with yet.
-        auto firstClosed =
-            std::find_if(numbers.begin(), numbers.end(), [&](int n) { return n < FCurrentGroup; });
-        numbers.erase(numbers.begin(), firstClosed);
-    }
+    // A group still open has no capture to compare with yet.
+    numbers.erase(std::remove_if(numbers.begin(), numbers.end(),
+                                 [&](int n) { return n != 0 && IsOpenGroup(n); }),
+                  numbers.end());
     auto owned = std::make_unique<TRENamedReferenceCode>(&FRegExp, name, numbers, FLex.Options());
     TRENamedReferenceCode* ref = owned.get();
     TRECode* code = Leaf(std::move(owned));
