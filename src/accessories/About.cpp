@@ -97,6 +97,7 @@ TAboutBox::TAboutBox(QWidget* owner)
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(3000);
+    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 5% early
     connect(Timer1, &QTimer::timeout, this, &TAboutBox::Timer1Timer);
 
     FormCreate();

@@ -129,7 +129,7 @@ TEST(Splash, ShownWithoutWaitingAndClosedThroughAQueuedCallAfterThreeSeconds) {
     EXPECT_EQ(splash, nullptr);
     EXPECT_TRUE(tickFinished);
     EXPECT_TRUE(timerStoppedFirst);
-    EXPECT_GE(closedAfter, 2900);
+    EXPECT_GE(closedAfter, 2950);
     QTest::qWait(100);
     EXPECT_EQ(calls, 1);
 }
