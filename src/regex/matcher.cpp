@@ -4,6 +4,7 @@
 #include "regex/code.h"
 #include "regex/errors.h"
 #include "regex/regexp.h"
+#include "regex/text_services.h"
 
 #include <algorithm>
 
@@ -111,7 +112,254 @@ void TREMatchEngine::Optimize() {
             break;
         }
     }
+    ConvertPossessive();
+    CollectLeadCodes();
+    CollectTailLiteral();
+    ChooseSearchMode();
     ResetMemo();
+}
+
+void TREMatchEngine::ConvertPossessive() {
+    // A repetition of a single code that nothing after it can match gives nothing back. A
+    // called group continues elsewhere than its own end, so patterns with calls keep theirs.
+    for (const auto& t : FRegExp.FTransitions) {
+        if (t->FKind == nkGoSub) {
+            return;
+        }
+    }
+    for (const auto& owned : FRegExp.FTransitions) {
+        TRENFAState* t = owned.get();
+        if ((t->FKind != nkStar && t->FKind != nkPlus && t->FKind != nkBound) ||
+            t->FMatchKind != lkGreedy) {
+            continue;
+        }
+        bool possessive = true;
+        std::vector<int> states{t->FTransitTo};
+        std::vector<bool> seen(FRegExp.FStateList.size(), false);
+        while (possessive && !states.empty()) {
+            const int state = states.back();
+            states.pop_back();
+            if (state < 0 || seen[static_cast<std::size_t>(state)]) {
+                continue;
+            }
+            seen[static_cast<std::size_t>(state)] = true;
+            for (const TRENFAState* n = FRegExp.FStateList[static_cast<std::size_t>(state)];
+                 n != nullptr && possessive; n = n->FNext) {
+                if (n->FKind == nkGroupBegin || n->FKind == nkGroupEnd) {
+                    states.push_back(n->FTransitTo);
+                } else if (n->FKind == nkEnd) {
+                    continue;
+                } else if ((n->FKind == nkNormal || n->FKind == nkChar) &&
+                           n->FCode->IsConsuming() && !t->FCode->IsOverlap(n->FCode) &&
+                           !n->FCode->IsOverlap(t->FCode)) {
+                    continue;
+                } else {
+                    possessive = false;
+                }
+            }
+        }
+        if (possessive) {
+            t->FMatchKind = lkPossessive;
+        }
+    }
+}
+
+void TREMatchEngine::CollectLeadCodes() {
+    FLeadCode.clear();
+    FIsNotSimplePattern = false;
+    constexpr std::size_t kMaxLeads = 32;
+    constexpr int kMaxOffset = 16;
+    std::vector<std::pair<int, int>> work{{FRegExp.FEntryState, 0}};
+    std::vector<std::pair<int, int>> seen;
+    bool ok = true;
+    while (ok && !work.empty()) {
+        const auto [state, offset] = work.back();
+        work.pop_back();
+        if (std::find(seen.begin(), seen.end(), std::make_pair(state, offset)) != seen.end()) {
+            continue;
+        }
+        seen.emplace_back(state, offset);
+        if (seen.size() > 256 || offset > kMaxOffset || state < 0) {
+            ok = false;
+            break;
+        }
+        for (const TRENFAState* t = FRegExp.FStateList[static_cast<std::size_t>(state)];
+             t != nullptr && ok; t = t->FNext) {
+            switch (t->FKind) {
+            case nkGroupBegin:
+            case nkEmpty:
+                work.emplace_back(t->FTransitTo, offset);
+                break;
+            case nkLoopExit:
+                break;
+            case nkNormal:
+            case nkChar:
+                if (t->FCode->Kind() == ckAnyChar) {
+                    work.emplace_back(t->FTransitTo, offset + 1);
+                } else if (t->FCode->Kind() == ckCombiningSequence) {
+                    ok = false;
+                } else {
+                    FLeadCode.push_back({t->FCode, offset});
+                }
+                break;
+            case nkStar:
+                FLeadCode.push_back({t->FCode, offset});
+                work.emplace_back(t->FTransitTo, offset);
+                break;
+            case nkPlus:
+                FLeadCode.push_back({t->FCode, offset});
+                FIsNotSimplePattern = true;
+                break;
+            case nkBound:
+                FLeadCode.push_back({t->FCode, offset});
+                FIsNotSimplePattern = true;
+                if (t->FMin == 0) {
+                    work.emplace_back(t->FTransitTo, offset);
+                }
+                break;
+            case nkLoop:
+                if (t->FMin == 0) {
+                    work.emplace_back(t->FExitTo, offset);
+                    FIsNotSimplePattern = true;
+                }
+                work.emplace_back(t->FTransitTo, offset);
+                break;
+            default:
+                ok = false;
+                break;
+            }
+            if (FLeadCode.size() > kMaxLeads) {
+                ok = false;
+            }
+        }
+    }
+    if (!ok) {
+        FLeadCode.clear();
+        return;
+    }
+    // A lead code that includes another at the same offset makes the other redundant.
+    std::vector<TRELeadCode> kept;
+    for (std::size_t i = 0; i < FLeadCode.size(); ++i) {
+        bool redundant = false;
+        for (std::size_t j = 0; j < FLeadCode.size() && !redundant; ++j) {
+            if (i == j || FLeadCode[i].FOffset != FLeadCode[j].FOffset) {
+                continue;
+            }
+            const TRECode* a = FLeadCode[i].FCode;
+            const TRECode* b = FLeadCode[j].FCode;
+            // Of two codes that include each other the earlier one stays.
+            const bool bIncludesA = a == b || b->IsInclude(a);
+            const bool aIncludesB = a == b || a->IsInclude(b);
+            redundant = bIncludesA && (!aIncludesB || j < i);
+        }
+        if (!redundant) {
+            kept.push_back(FLeadCode[i]);
+        }
+    }
+    FLeadCode = std::move(kept);
+}
+
+void TREMatchEngine::CollectTailLiteral() {
+    // The transitions into the exit state, looking through group ends. When exactly one
+    // literal step leads there, every match ends with that literal.
+    FTailCode = nullptr;
+    std::vector<int> targets{FRegExp.FExitState};
+    std::vector<const TRENFAState*> into;
+    for (std::size_t k = 0; k < targets.size() && targets.size() < 64; ++k) {
+        for (std::size_t state = 0; state < FRegExp.FStateList.size(); ++state) {
+            for (const TRENFAState* t = FRegExp.FStateList[state]; t != nullptr; t = t->FNext) {
+                if (t->FTransitTo != targets[k]) {
+                    continue;
+                }
+                if (t->FKind == nkGroupEnd) {
+                    targets.push_back(static_cast<int>(state));
+                } else {
+                    into.push_back(t);
+                }
+            }
+        }
+    }
+    if (targets.size() >= 64 || into.size() != 1 || into[0]->FKind != nkChar) {
+        return;
+    }
+    FTailCode = into[0]->FCode;
+}
+
+void TREMatchEngine::ChooseSearchMode() {
+    FLeadStrings.Clear();
+    FTailStrings.Clear();
+    FMap.Clear();
+    FLeadCharMode = lcmNone;
+    FPreMatchLength = 0;
+    auto literalOf = [](const TRECode* c, std::u16string& text, TRECompareOptions& options) {
+        if (c->Kind() == ckChar) {
+            text = static_cast<const TRECharCode*>(c)->Strings();
+            options = static_cast<const TRECharCode*>(c)->CompareOptions();
+            return true;
+        }
+        if (c->Kind() == ckLiteral) {
+            text = static_cast<const TRELiteralCode*>(c)->Strings();
+            options = static_cast<const TRELiteralCode*>(c)->CompareOptions();
+            return true;
+        }
+        return false;
+    };
+    std::u16string text;
+    TRECompareOptions options = 0;
+    if (FLeadCode.size() == 1) {
+        const TRELeadCode& lead = FLeadCode[0];
+        FPreMatchLength = lead.FOffset;
+        if (literalOf(lead.FCode, text, options)) {
+            FLeadStrings.SetFindText(text);
+            FLeadStrings.SetOptions(options);
+            const TRENFAState* first =
+                FRegExp.FStateList[static_cast<std::size_t>(FRegExp.FEntryState)];
+            const TRENFAState* after =
+                first == nullptr || first->FNext != nullptr || first->FTransitTo < 0
+                    ? nullptr
+                    : FRegExp.FStateList[static_cast<std::size_t>(first->FTransitTo)];
+            FLeadCharMode = after != nullptr && after->FKind == nkEnd && first->FKind == nkChar &&
+                                    !FIsNotSimplePattern
+                                ? lcmSimple
+                                : lcmFirstLiteral;
+        } else if (lead.FCode->Kind() == ckLineHead) {
+            FLeadCharMode =
+                HasOption(static_cast<const TRELineHeadCode*>(lead.FCode)->Options(), roMultiLine)
+                    ? lcmLineTop
+                    : lcmTextTop;
+        } else if (lead.FCode->Kind() == ckTextHead) {
+            FLeadCharMode = lcmTextTop;
+        } else {
+            FLeadCharMode = lcmHasLead;
+        }
+        return;
+    }
+    if (FLeadCode.empty()) {
+        if (FTailCode != nullptr && literalOf(FTailCode, text, options)) {
+            FTailStrings.SetFindText(text);
+            FTailStrings.SetOptions(options);
+            FLeadCharMode = lcmLastLiteral;
+        }
+        return;
+    }
+    bool allLiterals = true;
+    for (const TRELeadCode& lead : FLeadCode) {
+        allLiterals = allLiterals && lead.FOffset == FLeadCode[0].FOffset &&
+                      literalOf(lead.FCode, text, options) && options == 0;
+    }
+    if (allLiterals) {
+        // Folded literals stay with the exact lead-code test: a character map cannot hold
+        // every form that folds to theirs.
+        for (const TRELeadCode& lead : FLeadCode) {
+            literalOf(lead.FCode, text, options);
+            int len = 0;
+            FMap.Add(ReadCodePoint(text.data(), text.data() + text.size(), len));
+        }
+        FPreMatchLength = FLeadCode[0].FOffset;
+        FLeadCharMode = lcmMap;
+    } else {
+        FLeadCharMode = lcmHasLead;
+    }
 }
 
 void TREMatchEngine::ResetMemo() {
@@ -694,18 +942,117 @@ bool TREMatchEngine::MatchAt(const char16_t* Start) {
     return false;
 }
 
+const char16_t* TREMatchEngine::Forward(const char16_t* Pos, int Chars) const {
+    const char16_t* end = FRegExp.FMatchEndP;
+    for (int i = 0; i < Chars; ++i) {
+        if (Pos >= end) {
+            return nullptr;
+        }
+        int len = 0;
+        ReadCodePoint(Pos, end, len);
+        Pos += len;
+    }
+    return Pos;
+}
+
+const char16_t* TREMatchEngine::Back(const char16_t* Pos, int Chars, const char16_t* Limit) const {
+    for (int i = 0; i < Chars; ++i) {
+        if (Pos <= Limit) {
+            return nullptr;
+        }
+        Pos = PrevCodePoint(Pos, Limit);
+    }
+    return Pos;
+}
+
+bool TREMatchEngine::LeadMatches(const char16_t* Pos) const {
+    for (const TRELeadCode& lead : FLeadCode) {
+        const char16_t* at = Forward(Pos, lead.FOffset);
+        int len = 0;
+        if (at != nullptr && lead.FCode->IsEqual(at, len)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TREMatchEngine::Found(const char16_t* Start) {
+    if (!MatchAt(Start)) {
+        return false;
+    }
+    // What was explored before a success may lie on the next search's way.
+    if (FMemoActive) {
+        std::fill(FMemo.begin(), FMemo.end(), 0);
+        std::fill(FLastRun.begin(), FLastRun.end(),
+                  std::pair<const char16_t*, const char16_t*>{nullptr, nullptr});
+    }
+    return true;
+}
+
 bool TREMatchEngine::Match(const char16_t* AStr) {
     if (FRegExp.FStateList.empty()) {
         throw ERxRegExpRuntime(u"bug: StateList not initialized.");
     }
-    for (const char16_t* p = AStr; p <= FRegExp.FMatchEndP; ++p) {
-        if (MatchAt(p)) {
-            // What was explored before a success may lie on the next search's way.
-            if (FMemoActive) {
-                std::fill(FMemo.begin(), FMemo.end(), 0);
-                std::fill(FLastRun.begin(), FLastRun.end(),
-                          std::pair<const char16_t*, const char16_t*>{nullptr, nullptr});
+    const char16_t* const end = FRegExp.FMatchEndP;
+    switch (FLeadCharMode) {
+    case lcmSimple: {
+        const char16_t* p = FLeadStrings.Exec(AStr, end);
+        if (p == nullptr) {
+            return false;
+        }
+        TREGroupCollection& groups = FRegExp.FGroups;
+        for (int i = 0; i < groups.Count(); ++i) {
+            groups[i].Current().Reset();
+        }
+        groups[0].Current().Set(p, p + FLeadStrings.MatchLen(), true);
+        return true;
+    }
+    case lcmFirstLiteral:
+        for (const char16_t* p = FLeadStrings.Exec(AStr, end); p != nullptr;
+             p = FLeadStrings.ExecNext()) {
+            const char16_t* start = Back(p, FPreMatchLength, AStr);
+            if (FPreMatchLength == 0) {
+                start = p;
             }
+            if (start != nullptr && Found(start)) {
+                return true;
+            }
+        }
+        return false;
+    case lcmTextTop:
+        return AStr == FRegExp.FMatchTopP && Found(AStr);
+    case lcmLineTop:
+        for (const char16_t* p = AStr; p <= end; ++p) {
+            if ((p == AStr || IsLineBreakChar(p[-1])) && Found(p)) {
+                return true;
+            }
+        }
+        return false;
+    case lcmLastLiteral:
+        if (FTailStrings.Exec(AStr, end) == nullptr) {
+            return false;
+        }
+        break;
+    case lcmMap:
+        for (const char16_t* p = AStr; p <= end; ++p) {
+            const char16_t* at = Forward(p, FPreMatchLength);
+            if (at != nullptr && FMap.IsExists(at, end) && Found(p)) {
+                return true;
+            }
+        }
+        return false;
+    case lcmHasLead:
+        for (const char16_t* p = AStr; p <= end; ++p) {
+            if (LeadMatches(p) && Found(p)) {
+                return true;
+            }
+        }
+        return false;
+    case lcmNone:
+        break;
+    }
+    for (const char16_t* p = AStr; p <= end; ++p) {
+        if (Found(p)) {
             return true;
         }
     }

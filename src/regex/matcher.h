@@ -14,13 +14,31 @@
 //     loops), which bounds nested repetitions to polynomial work across all attempts.
 #pragma once
 
+#include "regex/char_map.h"
 #include "regex/nfa.h"
+#include "regex/quick_search.h"
 
 #include <cstdint>
 #include <vector>
 
 class TRxRegExp;
 class TRECapture;
+
+enum TRELeadCharMode : std::uint8_t {
+    lcmNone,
+    lcmFirstLiteral,
+    lcmSimple,
+    lcmTextTop,
+    lcmLineTop,
+    lcmLastLiteral,
+    lcmHasLead,
+    lcmMap,
+};
+
+struct TRELeadCode {
+    const TRECode* FCode;
+    int FOffset;
+};
 
 class TREMatchEngine {
 public:
@@ -35,7 +53,23 @@ public:
     // True when a match starting at or after AStr was found; the group table then holds it.
     bool Match(const char16_t* AStr);
 
+    // The analysis, for tests and diagnostics.
+    TRELeadCharMode LeadCharMode() const { return FLeadCharMode; }
+    int PreMatchLength() const { return FPreMatchLength; }
+    const TREQuickSearch& LeadStrings() const { return FLeadStrings; }
+    const TRECharMap& Map() const { return FMap; }
+    const std::vector<TRELeadCode>& LeadCodes() const { return FLeadCode; }
+
 private:
+    void ConvertPossessive();
+    void CollectLeadCodes();
+    void CollectTailLiteral();
+    void ChooseSearchMode();
+    bool LeadMatches(const char16_t* Pos) const;
+    const char16_t* Forward(const char16_t* Pos, int Chars) const;
+    const char16_t* Back(const char16_t* Pos, int Chars, const char16_t* Limit) const;
+    bool Found(const char16_t* Start);
+
     enum TEntryKind : std::uint8_t {
         ekAlt,       // resume a transition
         ekStarBack,  // give back one more repetition of a single code
@@ -109,6 +143,16 @@ private:
     void ClearRun();
 
     TRxRegExp& FRegExp;
+    // Analysis.
+    std::vector<TRELeadCode> FLeadCode;
+    const TRECode* FTailCode = nullptr;
+    TREQuickSearch FLeadStrings;
+    TREQuickSearch FTailStrings;
+    bool FIsNotSimplePattern = false;
+    TRELeadCharMode FLeadCharMode = lcmNone;
+    TRECharMap FMap;
+    int FPreMatchLength = 0;
+    // Run state.
     std::vector<TEntry> FStack;
     std::vector<TUndo> FUndo;
     std::vector<TLoopFrame> FLoops;
