@@ -10,7 +10,9 @@
 
 namespace quillo::app {
 
-TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
+namespace {
+
+QByteArray ReadWholeFile(const QString& path) {
     if (QFileInfo(path).isDir()) {
         throw EFileError(QStringLiteral("ファイル %1 を開けません。フォルダです。")
                              .arg(QDir::toNativeSeparators(path))
@@ -28,9 +30,22 @@ TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int reques
                              .arg(QDir::toNativeSeparators(path), file.errorString())
                              .toStdString());
     }
-    file.close();
-    codepage::LoadedText loaded = codepage::LoadTextFile(bytes, requestedCode);
+    return bytes;
+}
+
+} // namespace
+
+TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
+    const codepage::LoadedText loaded =
+        codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
     memo.LoadText(loaded.text);
+    return {loaded.codePage, loaded.badBytes};
+}
+
+TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
+    const codepage::LoadedText loaded =
+        codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
+    memo.SetText(loaded.text);
     return {loaded.codePage, loaded.badBytes};
 }
 

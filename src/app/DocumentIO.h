@@ -29,6 +29,10 @@ struct TLoadResult {
 // untouched then.
 TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode);
 
+// The same, for reading the document's own file again: the text replaces the
+// view's as one undoable change, and nothing happens when it is the same.
+TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode);
+
 // Writes the view's text in `code`, atomically: the old file stays whole
 // until the new one is complete.  Throws EFileError.
 void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code);

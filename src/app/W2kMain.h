@@ -95,6 +95,13 @@ public:
     bool SaveFile();
     bool SaveFileAs();
     void FileNew1Execute();
+    void FileNewWindowExecute();
+    void FileOpen1Execute();
+    void FileSave1Execute() { Guarded([this] { SaveFile(); }); }
+    void FileSaveAs1Execute() { Guarded([this] { SaveFileAs(); }); }
+    void LfFileHistory1ItemClick(const QString& path);
+    void WMDropFiles(const QStringList& paths);
+    void CodeExchange1Execute();
     // Asks whether to save a modified document first; false abandons the command.
     bool SaveBeforeQuestion(const QString& question, bool setOverlay);
 
@@ -114,6 +121,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void FormCreate();
@@ -125,6 +134,7 @@ private:
     // Calls into later parts of the program; each is a no-op until that part
     // is in place.
     void ShowSplash();
+    void ReportBadBytes(qsizetype count);
     void AfterSuccessfulRead(const QString& path, int code, qsizetype badBytes, int overlayIndex);
     bool OpenCommandLineFile(const QString& path);
     void TakeBackupSlot();

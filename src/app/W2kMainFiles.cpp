@@ -1,14 +1,21 @@
 // The document commands of the main window: new, open, save, save as.
 
 #include "app/AppStrings.h"
+#include "app/CodeExchangeForm.h"
 #include "app/DocumentIO.h"
 #include "app/W2kMain.h"
 #include "app/codepage/codepage.h"
 #include "editing/LfMemo.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
+#include <QProcess>
 
 namespace quillo::app {
 namespace {
@@ -18,6 +25,15 @@ const QStringList kSaveFilters = {
     QStringLiteral("すべてのファイル - UTF-8(*.*)"), QStringLiteral("すべてのファイル - Unicode(*.*)"),
     QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
 constexpr int kSaveCodes[] = {932, 51932, 65001, 1200, 1201};
+
+const QStringList kOpenFilters = {
+    QStringLiteral("すべてのファイル - 自動判別 (*.*)"), QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
+    QStringLiteral("すべてのファイル - EUC-JP(*.*)"), QStringLiteral("すべてのファイル - UTF-8(*.*)"),
+    QStringLiteral("すべてのファイル - Unicode(*.*)"),
+    QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
+constexpr int kOpenCodes[] = {-1, 932, 51932, 65001, 1200, 1201};
+
+const QString kAskSaveBeforeRead = QStringLiteral("読み込み前にファイルを保存しますか？");
 
 int SaveFilterIndexOf(int code) {
     for (int i = 0; i < 5; ++i) {
@@ -77,12 +93,136 @@ void TWin2kAppForm::AfterSuccessfulRead(const QString& path, int code, qsizetype
     CodeExchange1->setEnabled(true);
     AddFileHistory(FFileName);
     if (badBytes > 0) {
-        FPrompts.MessageDlg(this,
-                            QStringLiteral("このファイルには、選んだ文字コードで読めないバイトが %1 "
-                                           "個あります。そのまま残して表示しています。")
-                                .arg(badBytes),
-                            TMsgDlgType::mtWarning, QMessageBox::Ok);
+        ReportBadBytes(badBytes);
     }
+}
+
+void TWin2kAppForm::ReportBadBytes(qsizetype count) {
+    FPrompts.MessageDlg(this,
+                        QStringLiteral("このファイルには、この文字コードで読めないバイトが %1 "
+                                       "個あります。保存するとそのまま書き戻されます。")
+                            .arg(count),
+                        TMsgDlgType::mtWarning, QMessageBox::Ok);
+}
+
+void TWin2kAppForm::FileNewWindowExecute() {
+    // The result is not looked at: a copy that fails to start says nothing.
+    QProcess::startDetached(QCoreApplication::applicationFilePath(), {QStringLiteral("-q")});
+}
+
+void TWin2kAppForm::FileOpen1Execute() {
+    Guarded([this] {
+        if (!SaveBeforeQuestion(kAskSaveBeforeRead, true)) {
+            return;
+        }
+        zkOverlayIcon1.Set(5, QStringLiteral("ファイルを選択してください"));
+        TFileDialogRequest request;
+        request.Filters = kOpenFilters;
+        request.FilterIndex = OpenDialogFilterIndex;
+        request.FileName = OpenDialogFileName;
+        const TFileDialogAnswer answer = FPrompts.OpenFileDialog(this, request);
+        if (answer.Accepted && !answer.FileName.isEmpty()) {
+            OpenDialogFilterIndex = std::clamp(answer.FilterIndex, 1, 6);
+            OpenDialogFileName = answer.FileName;
+            zkOverlayIcon1.Set(1, QStringLiteral("ファイルを開いています"));
+            const QString path = QFileInfo(answer.FileName).absoluteFilePath();
+            const TLoadResult r =
+                LoadTextFile(*Memo1, path, kOpenCodes[OpenDialogFilterIndex - 1]);
+            AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
+        }
+        zkOverlayIcon1.Set(-1, QString());
+        Memo1->SetSelStart(0);
+        Memo1->ScrollCaret();
+        ClearCursorHistory();
+        FileSave1->setEnabled(false);
+    });
+}
+
+void TWin2kAppForm::LfFileHistory1ItemClick(const QString& path) {
+    Guarded([&] {
+        if (!SaveBeforeQuestion(kAskSaveBeforeRead, false)) {
+            return;
+        }
+        const QFileInfo info(path);
+        if (info.exists()) {
+            const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(),
+                                               kOpenCodes[OpenDialogFilterIndex - 1]);
+            AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
+        }
+        Memo1->SetSelStart(0);
+        Memo1->ScrollCaret();
+        FileSave1->setEnabled(false);
+    });
+}
+
+void TWin2kAppForm::WMDropFiles(const QStringList& paths) {
+    Guarded([&] {
+        if (paths.isEmpty() || !SaveBeforeQuestion(kAskSaveBeforeRead, true)) {
+            return;
+        }
+        const QString path = QFileInfo(paths.constFirst()).absoluteFilePath();
+        zkOverlayIcon1.Set(1, QStringLiteral("ファイルを開いています。"));
+        const TLoadResult r = LoadTextFile(*Memo1, path, CodePage);
+        AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 0);
+        Memo1->SetSelStart(0);
+        Memo1->ScrollCaret();
+        ClearCursorHistory();
+        FileSave1->setEnabled(false);
+    });
+}
+
+void TWin2kAppForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TWin2kAppForm::dropEvent(QDropEvent* event) {
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    event->acceptProposedAction();
+    // Asked after the drop has finished, as the shell's notice arrives.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { WMDropFiles(paths); }, Qt::QueuedConnection);
+}
+
+void TWin2kAppForm::CodeExchange1Execute() {
+    Guarded([this] {
+        if (Memo1->Modified()) {
+            zkOverlayIcon1.Set(5, QStringLiteral("ファイルを保存しますか？"));
+            const auto answer = FPrompts.MessageDlg(
+                this, QStringLiteral("再読み込み前にファイルを保存しますか？"),
+                TMsgDlgType::mtConfirmation,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            if (answer == QMessageBox::Yes) {
+                if (!SaveFileAs()) {
+                    return;
+                }
+            } else if (answer != QMessageBox::No) {
+                return;
+            }
+        }
+        TCodeExchangeDlg dialog(this);
+        if (FPrompts.ExecDialog(dialog) != QDialog::Accepted) {
+            return;
+        }
+        // The file is decoded straight from the chosen code, so no character
+        // is lost on the way; a byte-order mark still wins.
+        const int index = dialog.ComboBox1->currentIndex();
+        const int requested = CodeOfExchangeIndex(index);
+        const TLoadResult r = ReloadTextFile(*Memo1, FFileName, requested);
+        if (index == 0) {
+            CodePage = r.CodePage;
+        }
+        Memo1->SetModified(false);
+        if (r.BadBytes > 0) {
+            ReportBadBytes(r.BadBytes);
+        }
+    });
 }
 
 bool TWin2kAppForm::OpenCommandLineFile(const QString& path) {

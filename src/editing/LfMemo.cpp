@@ -3,6 +3,7 @@
 #include "editing/DisplayWidth.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QDragEnterEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
@@ -324,6 +325,15 @@ void TLfMemo::insertFromMimeData(const QMimeData* source) {
         textCursor().insertText(ToNewlines(source->text()));
         ensureCursorVisible();
     }
+}
+
+void TLfMemo::dragEnterEvent(QDragEnterEvent* event) {
+    // Files dropped on the view are the window's to open, not text to insert.
+    if (event->mimeData()->hasUrls()) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
 }
 
 void TLfMemo::Cut() {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+
+namespace quillo::app {
+
+// "文字コードを指定して再読み込み": the code to read the file again in.
+class TCodeExchangeDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit TCodeExchangeDlg(QWidget* owner);
+
+    QLabel* Label1 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+};
+
+// The code each entry of the list asks for; -1 detects.
+int CodeOfExchangeIndex(int index);
+
+} // namespace quillo::app

@@ -1,0 +1,280 @@
+#include "app/CodeExchangeForm.h"
+#include "app/W2kMain.h"
+#include "editing/LfMemo.h"
+#include "platform/SettingsStore.h"
+#include "support/ScriptedPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using quillo::app::TCodeExchangeDlg;
+using quillo::app::TFileDialogAnswer;
+using quillo::app::TWin2kAppForm;
+using quillo::testing::ScriptedPrompts;
+
+namespace {
+
+const QString kJapanese = QStringLiteral("日本語のテキスト\r\n二行目ｶﾅ");
+
+QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+class DocumentCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto s = quillo::platform::OpenSettings();
+        s->clear();
+        form = std::make_unique<TWin2kAppForm>(QStringList{QStringLiteral("-q")}, prompts);
+        form->show();
+        QApplication::processEvents();
+    }
+
+    QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
+
+    void Type(const QString& text) {
+        form->Memo1->setFocus();
+        QTest::keyClicks(form->Memo1, text);
+    }
+
+    // Opens through the open dialog with the given filter entry.
+    void Open(const QString& path, int filterIndex) {
+        prompts.FileAnswers.push_back({true, path, filterIndex});
+        form->FileOpen1Execute();
+    }
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TWin2kAppForm> form;
+};
+
+} // namespace
+
+TEST_F(DocumentCommandsTest, NewDocumentQuestionAnswers) {
+    Type(QStringLiteral("draft"));
+    prompts.Answers = {QMessageBox::Cancel};
+    form->FileNew1Execute();
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("draft"));
+    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(prompts.Asked.back().Text, QStringLiteral("新規編集前にファイルを保存しますか？"));
+
+    // Yes on an untitled document, then the save-as dialog cancelled.
+    prompts.Answers = {QMessageBox::Yes};
+    prompts.FileAnswers = {{false, {}, 1}};
+    form->FileNew1Execute();
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("draft"));
+
+    prompts.Answers = {QMessageBox::No};
+    form->FileNew1Execute();
+    EXPECT_TRUE(form->Memo1->Text().isEmpty());
+    EXPECT_FALSE(form->Memo1->Modified());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("新規ドキュメント - quillo"));
+    EXPECT_FALSE(form->FileSave1->isEnabled());
+    EXPECT_FALSE(form->CodeExchange1->isEnabled());
+}
+
+TEST_F(DocumentCommandsTest, SaveAsThenSaveKeepsTheChosenCode) {
+    Type(QStringLiteral("abc"));
+    form->Memo1->SetText(kJapanese);
+    const QString path = Path("euc.txt");
+    prompts.FileAnswers = {{true, path, 2}}; // EUC-JP
+    ASSERT_TRUE(form->SaveFile());
+    EXPECT_EQ(form->CodePage, 51932);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("euc.txt - quillo"));
+    EXPECT_FALSE(form->Memo1->Modified());
+    const QByteArray first = ReadBytes(path);
+    EXPECT_TRUE(first.startsWith("\xC6\xFC\xCB\xDC")); // 日本 in EUC-JP
+
+    Type(QStringLiteral("X"));
+    ASSERT_TRUE(form->SaveFile()); // writes without asking
+    EXPECT_EQ(prompts.FileRequests.size(), 1u);
+    EXPECT_EQ(ReadBytes(path).size(), first.size() + 1);
+    EXPECT_EQ(form->FFileName, path);
+}
+
+TEST_F(DocumentCommandsTest, DetectedUtf8GetsItsMarkAndPreselectsItsEntry) {
+    const QString path = Path("u8.txt");
+    WriteBytes(path, kJapanese.toUtf8());
+    Open(path, 1);
+    EXPECT_EQ(form->CodePage, 65001);
+    EXPECT_EQ(form->Memo1->Text(), kJapanese);
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("u8.txt - quillo"));
+    EXPECT_TRUE(form->CodeExchange1->isEnabled());
+    EXPECT_FALSE(form->Memo1->Modified());
+    Type(QStringLiteral("!"));
+    ASSERT_TRUE(form->SaveFile());
+    EXPECT_EQ(ReadBytes(path), QByteArray("\xEF\xBB\xBF") + ("!" + kJapanese).toUtf8());
+
+    form->FileNew1Execute(); // not modified: no question
+    Type(QStringLiteral("x"));
+    prompts.FileAnswers = {{false, {}, 1}};
+    EXPECT_FALSE(form->SaveFileAs());
+    EXPECT_EQ(prompts.FileRequests.back().FilterIndex, 3);
+    EXPECT_EQ(prompts.FileRequests.back().DefaultSuffix, QStringLiteral("txt"));
+}
+
+TEST_F(DocumentCommandsTest, OpenFilterIndexIsUsedByRecentFiles) {
+    const QString euc = Path("euc.txt");
+    QByteArray eucBytes("\xC6\xFC\xCB\xDC\xB8\xEC"); // 日本語
+    WriteBytes(euc, eucBytes);
+    Open(euc, 3); // EUC-JP entry
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
+    EXPECT_EQ(form->CodePage, 51932);
+    EXPECT_EQ(prompts.FileRequests.back().Filters.size(), 6);
+
+    // The recent-file entry reads with the entry last chosen, EUC-JP.
+    form->FileNew1Execute();
+    form->LfFileHistory1ItemClick(euc);
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
+    // A missing file reads nothing and says nothing.
+    form->LfFileHistory1ItemClick(Path("gone.txt"));
+    EXPECT_EQ(form->FFileName, euc);
+    EXPECT_TRUE(prompts.Errors.empty());
+}
+
+TEST_F(DocumentCommandsTest, CancelledOpenStillResetsTheCaret) {
+    Type(QStringLiteral("typed"));
+    prompts.Answers = {QMessageBox::No};
+    prompts.FileAnswers = {{false, {}, 1}};
+    form->FileOpen1Execute();
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("typed"));
+    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(form->Memo1->SelStart(), 0);
+    EXPECT_FALSE(form->FileSave1->isEnabled());
+    EXPECT_EQ(form->zkOverlayIcon1.ImageIndex, -1);
+}
+
+TEST_F(DocumentCommandsTest, DropOpensTheFirstFileInTheDocumentsCode) {
+    const QString a = Path("a.txt");
+    const QString b = Path("b.txt");
+    WriteBytes(a, QByteArray("\xC6\xFC\xCB\xDC")); // 日本 in EUC-JP
+    WriteBytes(b, "second");
+    form->CodePage = 51932;
+    form->WMDropFiles({a, b, Path("c.txt")});
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本"));
+    EXPECT_EQ(form->FFileName, a);
+    EXPECT_EQ(form->zkOverlayIcon1.ImageIndex, 0);
+    EXPECT_EQ(form->zkOverlayIcon1.Hint, QStringLiteral("ファイルを開いています。"));
+}
+
+TEST_F(DocumentCommandsTest, UnreadableFileKeepsTheDocument) {
+    Type(QStringLiteral("mine"));
+    prompts.Answers = {QMessageBox::No};
+    Open(dir.path(), 1); // a folder
+    EXPECT_EQ(prompts.Errors.size(), 1u);
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("mine"));
+    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(form->FFileName, QStringLiteral("名称未設定"));
+}
+
+TEST_F(DocumentCommandsTest, OverwriteQuestionNoWritesNothing) {
+    const QString path = Path("exists.txt");
+    WriteBytes(path, "old");
+    Type(QStringLiteral("new"));
+    prompts.FileAnswers = {{true, path, 1}};
+    prompts.Answers = {QMessageBox::No};
+    EXPECT_FALSE(form->SaveFileAs());
+    EXPECT_EQ(prompts.Asked.back().Text,
+              QStringLiteral("OK を押すと %1 を上書きします。").arg(QDir::toNativeSeparators(path)));
+    EXPECT_EQ(ReadBytes(path), QByteArray("old"));
+    EXPECT_EQ(form->FFileName, QStringLiteral("名称未設定"));
+    EXPECT_TRUE(form->Memo1->Modified());
+}
+
+TEST_F(DocumentCommandsTest, FailedWriteKeepsTheOldFileAndTheFlag) {
+    const QString sub = Path("ro");
+    QDir().mkdir(sub);
+    const QString path = sub + QStringLiteral("/doc.txt");
+    WriteBytes(path, "old contents");
+    Open(path, 2);
+    Type(QStringLiteral("changed "));
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::ExeOwner);
+    if (QFile(sub + QStringLiteral("/probe")).open(QIODevice::WriteOnly)) {
+        QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    }
+    form->FileSave1Execute();
+    QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(prompts.Errors.size(), 1u);
+    EXPECT_EQ(ReadBytes(path), QByteArray("old contents"));
+    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(form->FFileName, path);
+    EXPECT_EQ(form->CodePage, 932);
+}
+
+TEST_F(DocumentCommandsTest, StrayBytesSurviveOpenEditSave) {
+    const QString path = Path("stray.txt");
+    const QByteArray bytes("abc\x81\r\n\x82\xA0\xFF tail\x00end", 17);
+    WriteBytes(path, bytes);
+    Open(path, 2); // Shift-JIS
+    ASSERT_FALSE(prompts.Asked.empty());
+    EXPECT_EQ(prompts.Asked.back().Type, quillo::app::TMsgDlgType::mtWarning);
+    form->Memo1->SetSelStart(form->Memo1->TextLengthUnits());
+    Type(QStringLiteral("!"));
+    ASSERT_TRUE(form->SaveFile());
+    EXPECT_EQ(ReadBytes(path), bytes + "!");
+}
+
+TEST_F(DocumentCommandsTest, ReReadInAChosenCode) {
+    const QString path = Path("really-euc.txt");
+    WriteBytes(path, QByteArray("\xC6\xFC\xCB\xDC\xB8\xEC")); // 日本語 in EUC-JP
+    Open(path, 2);                                             // read as Shift-JIS
+    ASSERT_NE(form->Memo1->Text(), QStringLiteral("日本語"));
+    prompts.Answers.clear();
+
+    prompts.DialogScripts.push_back([](QDialog& d) {
+        auto& dlg = dynamic_cast<TCodeExchangeDlg&>(d);
+        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("文字コードを指定して再読み込み"));
+        EXPECT_EQ(dlg.ComboBox1->currentIndex(), 0);
+        dlg.ComboBox1->setCurrentIndex(2); // EUC-JP
+        return int(QDialog::Accepted);
+    });
+    form->CodeExchange1Execute();
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
+    EXPECT_FALSE(form->Memo1->Modified());
+    EXPECT_EQ(form->CodePage, 932); // an explicit choice keeps the document's code
+    ASSERT_TRUE(form->SaveFile());
+    EXPECT_EQ(ReadBytes(path), QByteArray("\x93\xFA\x96\x7B\x8C\xEA")); // now Shift-JIS
+
+    // Cancel changes nothing.
+    prompts.DialogScripts.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    form->CodeExchange1Execute();
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
+
+    // Detection takes the code it finds; characters outside Shift-JIS survive.
+    const QString u8 = Path("u8.txt");
+    WriteBytes(u8, QByteArray("\xEF\xBB\xBF") + QStringLiteral("한국어 Ω").toUtf8());
+    Open(u8, 2);
+    prompts.DialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
+    form->CodeExchange1Execute();
+    EXPECT_EQ(form->CodePage, 65001);
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("한국어 Ω"));
+}
+
+TEST_F(DocumentCommandsTest, ReReadOfAModifiedDocumentAsksFirst) {
+    const QString path = Path("doc.txt");
+    WriteBytes(path, "text");
+    Open(path, 1);
+    Type(QStringLiteral("more "));
+    prompts.Answers = {QMessageBox::Yes};
+    prompts.FileAnswers = {{false, {}, 1}}; // save-as cancelled: nothing is re-read
+    form->CodeExchange1Execute();
+    EXPECT_EQ(prompts.Asked.back().Text, QStringLiteral("再読み込み前にファイルを保存しますか？"));
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("more text"));
+    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_TRUE(prompts.DialogScripts.empty());
+}
