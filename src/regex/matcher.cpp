@@ -149,6 +149,12 @@ void TREMatchEngine::ConvertPossessive() {
                     states.push_back(n->FTransitTo);
                 } else if (n->FKind == nkEnd) {
                     continue;
+                } else if ((n->FKind == nkNormal) &&
+                           (n->FCode->Kind() == ckTextEnd ||
+                            (n->FCode->Kind() == ckLineTail &&
+                             !HasOption(static_cast<const TRELineTailCode*>(n->FCode)->Options(),
+                                        roMultiLine)))) {
+                    continue; // only the match end satisfies it, which giving back never reaches
                 } else if ((n->FKind == nkNormal || n->FKind == nkChar) &&
                            n->FCode->IsConsuming() && !t->FCode->IsOverlap(n->FCode) &&
                            !n->FCode->IsOverlap(t->FCode)) {
@@ -600,6 +606,9 @@ bool TREMatchEngine::Backtrack(const TRENFAState*& T, const char16_t*& Pos) {
         const TEntry e = FStack.back();
         FStack.pop_back();
         CountWork(1);
+        if (++FBacktracks > kMaxBacktracks) {
+            throw ERxRegExpRuntime(u"Backtracking limit over");
+        }
         Undo(e.UndoMark);
         FBarrier = e.Barrier;
         switch (e.Kind) {
@@ -994,6 +1003,7 @@ bool TREMatchEngine::Match(const char16_t* AStr) {
         throw ERxRegExpRuntime(u"bug: StateList not initialized.");
     }
     const char16_t* const end = FRegExp.FMatchEndP;
+    FBacktracks = 0;
     switch (FLeadCharMode) {
     case lcmSimple: {
         const char16_t* p = FLeadStrings.Exec(AStr, end);

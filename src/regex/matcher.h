@@ -8,7 +8,8 @@
 //   - a loop iteration that is complete can still be backtracked into;
 //   - a possessive loop and an atomic group keep no backtrack points;
 //   - a call returns to its caller and restores the captures it changed;
-//   - calls nest at most kMaxCallDepth deep (else ERxRegExpRuntime);
+//   - calls nest at most kMaxCallDepth deep and a search backtracks at most kMaxBacktracks
+//     times (else ERxRegExpRuntime);
 //   - once an attempt has backtracked heavily, (transition, position) pairs already explored
 //     are not explored again (patterns without back-references, conditions, calls or counted
 //     loops), which bounds nested repetitions to polynomial work across all attempts.
@@ -43,6 +44,9 @@ struct TRELeadCode {
 class TREMatchEngine {
 public:
     static constexpr int kMaxCallDepth = 5000;
+    // Backtracks one search may make before it gives up with ERxRegExpRuntime; only patterns
+    // the memo cannot help (back-references, counted loops, calls) ever come near it.
+    static constexpr std::uint64_t kMaxBacktracks = 50000000;
 
     explicit TREMatchEngine(TRxRegExp& ARegExp) : FRegExp(ARegExp) {}
 
@@ -164,6 +168,7 @@ private:
     bool FMemoAllowed = false;
     bool FMemoActive = false;
     std::uint64_t FSteps = 0;
+    std::uint64_t FBacktracks = 0;
     std::uint64_t FMemoThreshold = 0;
     // One bit per (transition, position), made when the memo is first needed.
     std::vector<std::uint64_t> FMemo;
