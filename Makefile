@@ -31,7 +31,9 @@ test-asan: deps
 	if [ $$rc -eq 0 ]; then echo "make test-asan: all tests passed"; else echo "make test-asan: FAILED"; fi; exit $$rc
 
 bench: build
-	@for b in build/bench/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+	@for b in $$(find build/bench -type f -name 'bench_*' -perm -u+x | sort); do \
+	  echo "== $$b"; "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; \
+	done
 
 format:
 	@git ls-files '*.cpp' '*.h' | grep -v '_tables\.' | xargs clang-format -i
