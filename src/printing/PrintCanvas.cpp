@@ -42,25 +42,27 @@ void TPrintCanvas::Line(int x1, int y1, int x2, int y2) {
     FPainter->drawLine(x1, y1, x2, y2);
 }
 
-qsizetype TPrintCanvas::FitPrefix(const QString& text, int width) const {
+qsizetype TPrintCanvas::FitPrefix(QStringView text, int width) const {
     const qsizetype n = text.size();
+    // Measure a prefix in place: the metrics look at every character of the
+    // string they get, so handing them the whole line would cost its length
+    // for every probe.
     auto fits = [&](qsizetype k) {
-        return TextWidth(text.left(k)) <= width;
+        return FMetrics.horizontalAdvance(QString::fromRawData(text.data(), k)) <= width;
     };
-    if (n == 0 || fits(n)) {
-        return n;
-    }
-    if (width < 0) {
+    if (n == 0 || width < 0) {
         return 0;
     }
-    // Widths grow with the prefix, so search instead of dropping one
-    // character at a time, and grow the probe from a guess so that a very
-    // long line is not measured whole for every printed line.
+    // Widths grow with the prefix: grow a probe from a guess until it no
+    // longer fits, then search between the last two probes.
     const int average = std::max(1, FMetrics.averageCharWidth());
     qsizetype lo = 0;
     qsizetype hi = std::min<qsizetype>(n, 2 * (width / average) + 16);
-    while (hi < n && fits(hi)) {
+    while (fits(hi)) {
         lo = hi;
+        if (hi == n) {
+            return n;
+        }
         hi = std::min<qsizetype>(n, hi * 2);
     }
     while (hi - lo > 1) {

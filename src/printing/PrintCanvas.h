@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QString>
+#include <QStringView>
 
 class QPainter;
 class QPaintDevice;
@@ -26,7 +27,7 @@ public:
     void Line(int x1, int y1, int x2, int y2);
 
     // The longest prefix of text no wider than width (0 when none fits).
-    qsizetype FitPrefix(const QString& text, int width) const;
+    qsizetype FitPrefix(QStringView text, int width) const;
 
 private:
     QFont FFont;

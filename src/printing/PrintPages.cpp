@@ -23,9 +23,8 @@ bool InRange(int page, int from, int to) {
 }
 
 // Never split a surrogate pair between two printed lines.
-qsizetype KeepPairs(const QString& text, qsizetype k) {
-    if (k > 1 && k < text.size() && text.at(k - 1).isHighSurrogate() &&
-        text.at(k).isLowSurrogate()) {
+qsizetype KeepPairs(QStringView text, qsizetype k) {
+    if (k > 1 && k < text.size() && text[k - 1].isHighSurrogate() && text[k].isLowSurrogate()) {
         return k - 1;
     }
     return k;
@@ -94,18 +93,21 @@ int PrintPages(THxPrinter& printer, const TPrintableDocument& document, const TP
         int y = 0;
         int line = 0;
         const int count = document.LineCount();
-        QString rest = count > 0 ? document.Line(0) : QString();
+        // The rest of the current line is text[pos...]; nothing is copied
+        // as a long line is used up.
+        QString text = count > 0 ? document.Line(0) : QString();
+        qsizetype pos = 0;
         if (printing && InRange(page, fromPage, toPage)) {
             header(page, y);
         }
         y += Nearest(1.5 * h);
         do {
+            const QStringView rest = QStringView(text).mid(pos);
             qsizetype k = KeepPairs(rest, canvas.FitPrefix(rest, l.Width));
             // Even a character wider than the line must go somewhere.
             if (k == 0 && !rest.isEmpty()) {
-                k = rest.size() > 1 && rest.at(0).isHighSurrogate() && rest.at(1).isLowSurrogate()
-                        ? 2
-                        : 1;
+                k = rest.size() > 1 && rest[0].isHighSurrogate() && rest[1].isLowSurrogate() ? 2
+                                                                                             : 1;
             }
             if (y + Nearest(h) > l.Height) {
                 if (printing && InRange(page, fromPage, toPage - 1)) {
@@ -119,15 +121,16 @@ int PrintPages(THxPrinter& printer, const TPrintableDocument& document, const TP
                 y = Nearest(1.5 * h);
             }
             if (printing && InRange(page, fromPage, toPage)) {
-                canvas.TextOut(l.Left, l.Top + y, rest.left(k));
+                canvas.TextOut(l.Left, l.Top + y, rest.left(k).toString());
             }
             y += Nearest(1.2 * h);
-            rest.remove(0, k);
-            if (rest.isEmpty()) {
+            pos += k;
+            if (pos >= text.size()) {
                 ++line;
-                rest = line < count ? document.Line(line) : QString();
+                text = line < count ? document.Line(line) : QString();
+                pos = 0;
             }
-        } while (!rest.isEmpty() || line < count);
+        } while (pos < text.size() || line < count);
         return page;
     };
 

@@ -146,6 +146,22 @@ TEST_F(PrintPagesTest, LongLineIsBrokenAfterTheLastCharacterThatFits) {
     EXPECT_GT(canvas.TextWidth(digits.left(printed[0].size() + 1)), width);
 }
 
+TEST_F(PrintPagesTest, VeryLongLineCountsEveryPrintedLine) {
+    // A million characters are wider than the metrics can add up in one go;
+    // the count must still follow the width of each printed line.
+    QFont font = Doc.Font();
+    font.setPixelSize(Nearest(10.0 * kDpi / 72.0));
+    TPrintCanvas canvas(font, Printer->MeasureDevice());
+    const int left = Nearest(2500 / 100.0 / 25.4 * kDpi - kBorder);
+    const int width = Nearest((kA4Width - left) - (2500 / 100.0 / 25.4 * kDpi - kBorder));
+    const qsizetype perLine = canvas.FitPrefix(QString(1000, QChar(0x3042)), width);
+    const int perPage = LinesPerPage();
+    const qsizetype n = 1000000;
+    const qsizetype lines = (n + perLine - 1) / perLine;
+    Doc.Lines = {QString(n, QChar(0x3042))};
+    EXPECT_EQ((lines + perPage - 1) / perPage, Count(Doc));
+}
+
 TEST_F(PrintPagesTest, FitFindsTheSameBreakAsDroppingOneCharacterAtATime) {
     QFont font = Doc.Font();
     font.setPixelSize(42);
