@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <functional>
 
 namespace quillo::printing {
@@ -378,6 +380,23 @@ TEST_F(HxPrinterTest, SystemChangesAreNoticedOnceEach) {
     p.CheckSystemChange();
     EXPECT_EQ(3, notices);
     EXPECT_EQ(QStringList({"C", "D"}), p.PrinterNames());
+}
+
+TEST_F(HxPrinterTest, WatchingNoticesChangesWhileTheEventLoopRuns) {
+    auto& p = Model();
+    int notices = 0;
+    p.OnSystemChanged = [&] {
+        ++notices;
+    };
+    p.StartWatching(10);
+    B->PrinterList.push_back({"D", 0});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return notices == 1; }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(1, notices);
+    p.StopWatching();
+    B->PrinterList.pop_back();
+    QTest::qWait(100);
+    EXPECT_EQ(1, notices);
 }
 
 } // namespace
