@@ -723,6 +723,12 @@ THxPrinter& HxSharedPrinter() {
         slot = std::make_unique<THxPrinter>(std::make_unique<pf::CupsPrinterBackend>());
         if (QCoreApplication::instance() != nullptr) {
             slot->StartWatching(kSystemPollMs);
+            // The model outlives the application object; its timer must not.
+            qAddPostRoutine([] {
+                if (SharedSlot()) {
+                    SharedSlot()->StopWatching();
+                }
+            });
         }
     }
     return *slot;
