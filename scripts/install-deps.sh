@@ -14,6 +14,8 @@ packages=(
   libuchardet-dev
   # about box picture, desktop integration and packaging
   libjpeg62-turbo-dev desktop-file-utils appstream dpkg-dev
+  # printing: the CUPS library, and a private scheduler and PDF tools for its tests
+  libcups2-dev cups-daemon cups-client cups-filters poppler-utils
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts standing in for the Windows faces

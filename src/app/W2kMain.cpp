@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -110,17 +111,20 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
         FontEdit1Dialog->SetFont(f);
     }
 
-    FileSave1 = new QAction(this);
-    FileSave1->setObjectName(QStringLiteral("FileSave1"));
-    FileSave1->setEnabled(false);
-    CodeExchange1 = new QAction(this);
-    CodeExchange1->setObjectName(QStringLiteral("CodeExchange1"));
-    CodeExchange1->setEnabled(false);
+    BuildActions();
+    BuildMenus();
 
     FormCreate();
 }
 
-TWin2kAppForm::~TWin2kAppForm() = default;
+TWin2kAppForm::~TWin2kAppForm() {
+    // The application outlives the window: stop hearing from it before the
+    // members go.
+    qApp->removeEventFilter(this);
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
+    disconnect(Memo1, nullptr, this, nullptr);
+}
 
 void TWin2kAppForm::SetTitle(const QString& title) {
     setWindowTitle(title);
@@ -249,6 +253,9 @@ void TWin2kAppForm::AfterCreate(bool ownMessage) {
     }
     Memo1->SetSelStart(0);
     Memo1->ScrollCaret();
+    FileSave1->setEnabled(false);
+    Memo1->setFocus();
+    UpdateEditActions();
 }
 
 void TWin2kAppForm::WindowMessage() {
@@ -380,8 +387,7 @@ void TWin2kAppForm::RecoverBackup() { TakeBackupSlot(); }
 void TWin2kAppForm::RecordBackupSlot() {}
 void TWin2kAppForm::ReleaseBackupSlot() {}
 void TWin2kAppForm::RegisterFileType(const QString&) {}
-void TWin2kAppForm::RefreshCaretStatus() {}
-void TWin2kAppForm::ClearCursorHistory() {}
+void TWin2kAppForm::ClearCursorHistory() { FCursorList.Clear(); }
 void TWin2kAppForm::ReadFileHistory() {}
 void TWin2kAppForm::AddFileHistory(const QString&) {}
 void TWin2kAppForm::WriteFileHistory() {}

@@ -3,13 +3,16 @@
 // The main window: owns the document, the edit view and every command, and
 // wires them together.  The work itself lives in the subsystems.
 
+#include "app/ActionTable.h"
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
+#include "editing/CursorHistory.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
 #include <exception>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -20,6 +23,9 @@ class QToolBar;
 
 namespace quillo::editing {
 class TLfMemo;
+}
+namespace quillo::accessories {
+class TImageList;
 }
 
 namespace quillo::app {
@@ -43,8 +49,9 @@ public:
     bool Active = false;
     bool FFind = false;
     bool FReplace = false;
-    int FCursorIndex = -1;
-    int FLineUndo = 0;
+    editing::TCursorList FCursorList;
+    qsizetype FCursorIndex = -1;
+    qsizetype FLineUndo = 0;
     QString FTabBuffer;
 
     // ---- parts of the window ----
@@ -57,8 +64,16 @@ public:
     QTimer* Timer1 = nullptr;
     TFontDialog* FontEdit1Dialog = nullptr;
     TPrintMargins PageSetupMargins;
+    // Every command, in table order; the named ones are used by the handlers.
+    std::unique_ptr<TActionTable> ActionManager1;
+    accessories::TImageList* ImageList1 = nullptr;
     QAction* FileSave1 = nullptr;
     QAction* CodeExchange1 = nullptr;
+    QAction* SearchFind1 = nullptr;
+    QAction* SearchFindNext1 = nullptr;
+    QAction* SearchFindFirst1 = nullptr;
+    QAction* CursorPast1 = nullptr;
+    QAction* CursorNext1 = nullptr;
     // The taskbar overlay's state: picture index (-1 none) and hint.
     struct TOverlayState {
         int ImageIndex = -1;
@@ -102,6 +117,28 @@ public:
     void LfFileHistory1ItemClick(const QString& path);
     void WMDropFiles(const QStringList& paths);
     void CodeExchange1Execute();
+
+    // ---- editing ----
+    void RefreshCaretStatus();
+    QString CaretStatusText() const;
+    void Memo1Change();
+    void Memo1Click();
+    void Memo1Cut();
+    void Memo1Paste();
+    void Memo1KeyDown(QKeyEvent* key);
+    void Memo1KeyPress(QKeyEvent* key);
+    void SetIndent(bool ownMessage);
+    void CursorPast1Execute();
+    void CursorNext1Execute();
+    void JumpLine1Execute();
+    void ReplaceNum1Execute();
+    void SqlCreateStatement1Execute();
+    void SqlCSharpRead1Execute();
+    void sqlCSharpInsert1Execute();
+    void sqlCSharpUpdate1Execute();
+    void FileExit1Execute();
+    // Brings the standard edit actions up to date with the view.
+    void UpdateEditActions();
     // Asks whether to save a modified document first; false abandons the command.
     bool SaveBeforeQuestion(const QString& question, bool setOverlay);
 
@@ -142,8 +179,13 @@ private:
     void RecordBackupSlot();
     void ReleaseBackupSlot();
     void RegisterFileType(const QString& path);
-    void RefreshCaretStatus();
     void ClearCursorHistory();
+    void BuildActions();
+    void BuildMenus();
+    void RecordCursorEntry();
+    void JumpToEntry(qsizetype index);
+    void ScrollToLine(qsizetype target);
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void ReadFileHistory();
     void AddFileHistory(const QString& path);
     void WriteFileHistory();

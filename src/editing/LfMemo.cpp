@@ -284,18 +284,17 @@ void TLfMemo::keyPressEvent(QKeyEvent* event) {
             Paste();
         } else if (event->matches(QKeySequence::Undo)) {
             Undo();
-        } else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-                   event->modifiers() != Qt::NoModifier) {
-            // A modified Enter would insert a soft line break, which is no line
-            // of the text; every Enter is a plain line break here.
-            QKeyEvent plain(event->type(), event->key(), Qt::NoModifier, event->text());
-            QPlainTextEdit::keyPressEvent(&plain);
         } else {
-            if (!event->text().isEmpty() && event->text()[0].isPrint()) {
-                emit OnKeyPress(event, handled);
+            // A modified Enter would insert a soft line break, which is no
+            // line of the text; every Enter is a plain line break here.
+            const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+            QKeyEvent plain(event->type(), event->key(), Qt::NoModifier, QStringLiteral("\r"));
+            QKeyEvent* key = enter && event->modifiers() != Qt::NoModifier ? &plain : event;
+            if (!key->text().isEmpty()) {
+                emit OnKeyPress(key, handled);
             }
             if (!handled) {
-                QPlainTextEdit::keyPressEvent(event);
+                QPlainTextEdit::keyPressEvent(key);
             }
         }
     }

@@ -1,0 +1,231 @@
+// The main window's editing handlers: caret status, cursor history, keys and
+// auto-indent, go to line, numbering and the SQL conversions.
+
+#include "app/W2kMain.h"
+#include "editing/Indent.h"
+#include "editing/LfMemo.h"
+#include "editing/LinesForm.h"
+#include "editing/Numbering.h"
+#include "sqlconv/sqlconv.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QStatusBar>
+#include <QTimer>
+
+namespace quillo::app {
+namespace {
+
+// Length of a pasted text once its line breaks have become CR LF.
+qsizetype PastedLength(const QString& text) {
+    qsizetype n = text.size();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
+            ++n;
+        } else if (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+// ---- caret status ----
+
+QString TWin2kAppForm::CaretStatusText() const {
+    const qsizetype p = Memo1->SelStart();
+    const qsizetype line = Memo1->LineFromChar(p);
+    const qsizetype column = p - Memo1->LineIndex(line);
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return QStringLiteral("カーソル位置:%1,%2 文字数:%3")
+        .arg(line + 1)
+        .arg(column + 1)
+        .arg(locale.toString(qlonglong{Memo1->TextLengthUnits()}));
+}
+
+void TWin2kAppForm::RefreshCaretStatus() {
+    const QString text = CaretStatusText();
+    StatusBar->setStatusTip(text);
+    Memo1->setStatusTip(text);
+    // The status bar shows the hint of what the pointer rests on.
+    if (Memo1->underMouse() || StatusBar->underMouse()) {
+        StatusBar->showMessage(text);
+    }
+}
+
+// ---- change, click, cut and paste ----
+
+void TWin2kAppForm::RecordCursorEntry() {
+    const qsizetype length = Memo1->TextLengthUnits();
+    FCursorIndex = FCursorList.Add(FLineUndo, length - FLineUndo, Memo1->LineFromChar(FLineUndo) + 1);
+    CursorPast1->setEnabled(true);
+}
+
+void TWin2kAppForm::Memo1Change() {
+    if (!Memo1->document()->isEmpty()) {
+        SearchFind1->setEnabled(true);
+        SearchFindNext1->setEnabled(true);
+        SearchFindFirst1->setEnabled(true);
+    }
+    FileSave1->setEnabled(true);
+    RefreshCaretStatus();
+    zkOverlayIcon1.ImageIndex = 3;
+    const qsizetype p = Memo1->SelStart();
+    if (p != FLineUndo && Memo1->LineFromChar(p) != Memo1->LineFromChar(FLineUndo)) {
+        RecordCursorEntry();
+        FLineUndo = p;
+    }
+    if (!Timer1->isActive()) {
+        Timer1->start();
+    }
+}
+
+void TWin2kAppForm::Memo1Click() {
+    const qsizetype p = Memo1->SelStart();
+    if (p == FLineUndo) {
+        return;
+    }
+    const qsizetype noted = Memo1->LineFromChar(FLineUndo);
+    bool onLine = false;
+    for (qsizetype i = 0; i < FCursorList.Count() && !onLine; ++i) {
+        onLine = Memo1->LineFromChar(FCursorList.Items(i)->TopLength) == noted;
+    }
+    if (!onLine) {
+        RecordCursorEntry();
+    }
+    FLineUndo = p;
+    RefreshCaretStatus();
+    Memo1->RepaintStrips();
+}
+
+void TWin2kAppForm::Memo1Cut() { FCursorList.AdjustForCut(Memo1->SelStart(), Memo1->SelLength()); }
+
+void TWin2kAppForm::Memo1Paste() {
+    FCursorList.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(),
+                               PastedLength(QApplication::clipboard()->text()));
+}
+
+// ---- the history walk ----
+
+void TWin2kAppForm::ScrollToLine(qsizetype target) {
+    const qsizetype last = std::max<qsizetype>(Memo1->GetLineCount() - 1, 0);
+    target = std::clamp<qsizetype>(target, 0, last);
+    const qsizetype caretLine = Memo1->LineFromChar(Memo1->SelStart());
+    // The target comes to the screen row the caret's line had.
+    Memo1->LineScroll(static_cast<int>(target - caretLine));
+    Memo1->SetSelStart(Memo1->LineIndex(target));
+}
+
+void TWin2kAppForm::JumpToEntry(qsizetype index) {
+    ScrollToLine(Memo1->LineFromChar(FCursorList.Items(index)->TopLength));
+}
+
+void TWin2kAppForm::CursorPast1Execute() {
+    if (FCursorIndex == FCursorList.Count() - 1) {
+        RecordCursorEntry();
+        FCursorIndex -= 1;
+        FLineUndo = Memo1->SelStart();
+    }
+    if (FCursorList.Items(FCursorIndex) != nullptr) {
+        JumpToEntry(FCursorIndex);
+        FCursorIndex -= 1;
+        if (FCursorIndex < 0) {
+            CursorPast1->setEnabled(false);
+            FCursorIndex = 0;
+        }
+        CursorNext1->setEnabled(true);
+    }
+    RefreshCaretStatus();
+}
+
+void TWin2kAppForm::CursorNext1Execute() {
+    FCursorIndex += 1;
+    if (FCursorList.Items(FCursorIndex) != nullptr) {
+        JumpToEntry(FCursorIndex);
+        if (FCursorIndex >= FCursorList.Count() - 1) {
+            CursorNext1->setEnabled(false);
+        }
+        CursorPast1->setEnabled(true);
+    }
+    RefreshCaretStatus();
+}
+
+// ---- keys and auto-indent ----
+
+void TWin2kAppForm::Memo1KeyDown(QKeyEvent* key) {
+    FTabBuffer.clear();
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        FTabBuffer = editing::CaptureIndent(*Memo1, Memo1->SelStart());
+    }
+    FLineUndo = Memo1->SelStart();
+    RefreshCaretStatus();
+}
+
+void TWin2kAppForm::Memo1KeyPress(QKeyEvent* key) {
+    if (key->text() == QLatin1String("\r") && !FTabBuffer.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { SetIndent(true); }, Qt::QueuedConnection);
+    }
+}
+
+void TWin2kAppForm::SetIndent(bool ownMessage) {
+    if (ownMessage) {
+        Memo1->SetSelText(FTabBuffer);
+    }
+    FTabBuffer.clear();
+    RefreshCaretStatus();
+}
+
+// ---- go to line, numbering ----
+
+void TWin2kAppForm::JumpLine1Execute() {
+    editing::TLinesForm dialog(this);
+    if (FPrompts.ExecDialog(dialog) == QDialog::Accepted && !dialog.Edit1->text().isEmpty()) {
+        bool ok = false;
+        const int number = dialog.Edit1->text().toInt(&ok);
+        if (ok) {
+            ScrollToLine(qsizetype{number} - 1);
+        }
+    }
+    RefreshCaretStatus();
+}
+
+void TWin2kAppForm::ReplaceNum1Execute() {
+    Memo1->SetText(editing::AsLineList(editing::NumberMarkers(Memo1->Text(), 0)));
+}
+
+// ---- SQL conversions: the whole text in, the whole text out, one undo step ----
+
+namespace {
+
+template <typename Convert>
+void ApplyConversion(editing::TLfMemo& memo, Convert convert) {
+    const QString text = memo.Text();
+    const std::optional<std::u16string> result =
+        convert(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<size_t>(text.size())));
+    if (result) {
+        memo.SetText(QString::fromUtf16(result->data(), static_cast<qsizetype>(result->size())));
+    }
+}
+
+} // namespace
+
+void TWin2kAppForm::SqlCreateStatement1Execute() {
+    ApplyConversion(*Memo1, sqlconv::ConvertToCreateTable);
+}
+void TWin2kAppForm::SqlCSharpRead1Execute() { ApplyConversion(*Memo1, sqlconv::ConvertToCSharpRead); }
+void TWin2kAppForm::sqlCSharpInsert1Execute() {
+    ApplyConversion(*Memo1, sqlconv::ConvertToCSharpInsert);
+}
+void TWin2kAppForm::sqlCSharpUpdate1Execute() {
+    ApplyConversion(*Memo1, sqlconv::ConvertToCSharpUpdate);
+}
+
+} // namespace quillo::app
