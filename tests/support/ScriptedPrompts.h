@@ -52,7 +52,9 @@ public:
         }
         auto script = std::move(DialogScripts.front());
         DialogScripts.pop_front();
-        return script(dialog);
+        const int result = script(dialog);
+        dialog.done(result); // closes it as the user's button would
+        return result;
     }
 
     app::TFileDialogAnswer OpenFileDialog(QWidget*, const app::TFileDialogRequest& r) override {

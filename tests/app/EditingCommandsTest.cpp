@@ -1,0 +1,314 @@
+#include "app/W2kMain.h"
+#include "editing/LfMemo.h"
+#include "editing/LinesForm.h"
+#include "platform/SettingsStore.h"
+#include "support/ScriptedPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+using quillo::app::TWin2kAppForm;
+using quillo::editing::TLinesForm;
+using quillo::testing::ScriptedPrompts;
+
+namespace {
+
+class EditingCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        quillo::platform::OpenSettings()->clear();
+        form = std::make_unique<TWin2kAppForm>(QStringList{QStringLiteral("-q")}, prompts);
+        form->show();
+        form->activateWindow();
+        QApplication::processEvents();
+        memo = form->Memo1;
+        memo->setFocus();
+    }
+
+    QAction* Action(const char* name) const { return (*form->ActionManager1)[name]; }
+
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(memo, key, mods);
+        QApplication::processEvents(); // queued steps such as the indent
+    }
+
+    // Loads a text without any change handling, as a freshly opened file.
+    void Load(const QString& text) {
+        memo->LoadText(text);
+        form->FLineUndo = 0;
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<TWin2kAppForm> form;
+    quillo::editing::TLfMemo* memo = nullptr;
+};
+
+} // namespace
+
+TEST_F(EditingCommandsTest, StartStatesAndTheFirstCharacter) {
+    for (const char* name : {"FileSave1", "CodeExchange1", "SearchFind1", "SearchFindNext1",
+                             "SearchFindFirst1", "CursorPast1", "CursorNext1"}) {
+        EXPECT_FALSE(Action(name)->isEnabled()) << name;
+    }
+    for (const char* name : {"FileNew1", "FileOpen1", "JumpLine1", "SearchReplace1", "Print1"}) {
+        EXPECT_TRUE(Action(name)->isEnabled()) << name;
+    }
+    EXPECT_EQ(form->ActionManager1->All().size(), 35);
+    EXPECT_TRUE(Action("FileOpen1")->shortcut().isEmpty()); // no Ctrl+O anywhere
+    for (QAction* a : form->ActionManager1->All()) {
+        EXPECT_NE(a->shortcut(), QKeySequence(QStringLiteral("Ctrl+O"))) << a->objectName().toStdString();
+    }
+    QTest::keyClicks(memo, QStringLiteral("x"));
+    for (const char* name : {"FileSave1", "SearchFind1", "SearchFindNext1", "SearchFindFirst1"}) {
+        EXPECT_TRUE(Action(name)->isEnabled()) << name;
+    }
+    EXPECT_EQ(form->zkOverlayIcon1.ImageIndex, 3);
+    EXPECT_TRUE(form->Timer1->isActive());
+}
+
+TEST_F(EditingCommandsTest, CtrlASelectsAllAndNeverSavesAs) {
+    Load(QStringLiteral("one\r\ntwo"));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(memo->SelLength(), 8);
+    EXPECT_TRUE(prompts.FileRequests.empty());
+    EXPECT_EQ(Action("FileSaveAs1")->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
+}
+
+TEST_F(EditingCommandsTest, F3WaitsForAChange) {
+    int runs = 0;
+    QObject::connect(Action("SearchFindNext1"), &QAction::triggered, [&] { ++runs; });
+    Key(Qt::Key_F3);
+    EXPECT_EQ(runs, 0);
+    QTest::keyClicks(memo, QStringLiteral("a"));
+    Key(Qt::Key_F3);
+    EXPECT_EQ(runs, 1);
+}
+
+TEST_F(EditingCommandsTest, ReadOnlyGreysTheWritingEditActions) {
+    Load(QStringLiteral("text"));
+    memo->selectAll();
+    QApplication::clipboard()->setText(QStringLiteral("clip"));
+    form->UpdateEditActions();
+    EXPECT_TRUE(Action("EditCut1")->isEnabled());
+    EXPECT_TRUE(Action("EditPaste1")->isEnabled());
+    memo->SetReadOnly(true);
+    form->UpdateEditActions();
+    EXPECT_FALSE(Action("EditCut1")->isEnabled());
+    EXPECT_FALSE(Action("EditDelete1")->isEnabled());
+    EXPECT_FALSE(Action("EditPaste1")->isEnabled());
+    EXPECT_FALSE(Action("EditUndo1")->isEnabled());
+    EXPECT_TRUE(Action("EditCopy1")->isEnabled());
+}
+
+TEST_F(EditingCommandsTest, MenusToolbarAndContextMenuFollowTheLayout) {
+    QStringList menus;
+    for (QAction* a : form->ActionMainMenuBar1->actions()) {
+        menus << a->text();
+    }
+    EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "検索(&S)", "SQL変換(&Q)", "ヘルプ(&H)"}));
+    QStringList edit;
+    for (QAction* a : form->ActionMainMenuBar1->actions().at(1)->menu()->actions()) {
+        edit << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    EXPECT_EQ(edit.last(), QStringLiteral("環境設定(&Z)..."));
+    EXPECT_EQ(edit.first(), QStringLiteral("元に戻す(&U)"));
+    EXPECT_EQ(form->ActionToolBar1->actions().size(), 24 + 0); // 18 buttons and 6 separators
+    QStringList popup;
+    for (QAction* a : form->PopupActionBar1->actions()) {
+        popup << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
+    }
+    EXPECT_EQ(popup, (QStringList{"EditCut1", "EditCopy1", "EditPaste1", "EditDelete1", "-",
+                                  "SearchFind1", "SearchFindNext1", "SearchReplace1", "-",
+                                  "JumpLine1", "CursorPast1", "CursorNext1"}));
+    // A menu's own caption runs the same action.
+    QAction* prefs = form->ActionMainMenuBar1->actions().at(1)->menu()->actions().last();
+    prompts.DialogScripts.push_back([](QDialog&) { return int(QDialog::Rejected); });
+    prefs->trigger();
+    EXPECT_TRUE(prompts.DialogScripts.empty());
+}
+
+TEST_F(EditingCommandsTest, CaretStatusText) {
+    EXPECT_EQ(form->CaretStatusText(), QStringLiteral("カーソル位置:1,1 文字数:0"));
+    Load(QStringLiteral("abc\r\n"));
+    memo->SetSelStart(3);
+    EXPECT_EQ(form->CaretStatusText(), QStringLiteral("カーソル位置:1,4 文字数:5"));
+    memo->SetSelStart(5);
+    EXPECT_EQ(form->CaretStatusText(), QStringLiteral("カーソル位置:2,1 文字数:5"));
+    Load(QStringLiteral("x\r\ny\r\n") + QString(1226, u'z'));
+    memo->SetSelStart(6);
+    EXPECT_EQ(form->CaretStatusText(), QStringLiteral("カーソル位置:3,1 文字数:1,232"));
+    form->RefreshCaretStatus();
+    EXPECT_EQ(memo->statusTip(), form->CaretStatusText());
+}
+
+TEST_F(EditingCommandsTest, EnterRecordsTheLineItLeft) {
+    Load(QStringLiteral("one\r\ntwo\r\nthree"));
+    memo->SetSelStart(3);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(form->FCursorList.Count(), 1);
+    EXPECT_EQ(form->FCursorList.Items(0)->TopLength, 3);
+    EXPECT_EQ(form->FCursorIndex, 0);
+    EXPECT_TRUE(Action("CursorPast1")->isEnabled());
+}
+
+TEST_F(EditingCommandsTest, ClicksRecordOncePerLine) {
+    Load(QStringLiteral("aaaa\r\nbbbb\r\ncccc"));
+    const auto click = [&](qsizetype pos) {
+        memo->SetSelStart(pos);
+        form->Memo1Click();
+    };
+    click(7);
+    EXPECT_EQ(form->FCursorList.Count(), 1); // the noted position 0 was recorded
+    EXPECT_EQ(form->FLineUndo, 7);
+    click(7);
+    EXPECT_EQ(form->FCursorList.Count(), 1); // the same place: nothing happens
+    click(12);
+    EXPECT_EQ(form->FCursorList.Count(), 2); // line 2 had no entry yet
+    click(1);
+    EXPECT_EQ(form->FCursorList.Count(), 3); // the noted 12, on line 3
+    click(13);
+    EXPECT_EQ(form->FCursorList.Count(), 3); // the noted 1 lies on line 1, which has one
+}
+
+TEST_F(EditingCommandsTest, HistoryWalkOverABAndC) {
+    QString text;
+    for (int i = 0; i < 30; ++i) {
+        text += QStringLiteral("line %1\r\n").arg(i);
+    }
+    Load(text);
+    const qsizetype a = memo->LineIndex(2) + 3;
+    const qsizetype b = memo->LineIndex(10) + 2;
+    const qsizetype c = memo->LineIndex(20) + 1;
+    form->FCursorList.Add(a, 0, 3);
+    form->FCursorList.Add(b, 0, 11);
+    form->FCursorIndex = 1;
+    memo->SetSelStart(c);
+    form->FLineUndo = c; // noted at the last key-down
+    form->CursorPast1->setEnabled(true);
+
+    form->CursorPast1Execute();
+    EXPECT_EQ(form->FCursorList.Count(), 3);
+    EXPECT_EQ(form->FCursorList.Items(2)->TopLength, c);
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(10)); // B's line, column 1
+    EXPECT_EQ(form->FCursorIndex, 0);
+    form->CursorPast1Execute();
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(2));
+    EXPECT_FALSE(form->CursorPast1->isEnabled());
+    EXPECT_EQ(form->FCursorIndex, 0);
+    form->CursorNext1Execute();
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(10));
+    form->CursorNext1Execute();
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(20));
+    EXPECT_FALSE(form->CursorNext1->isEnabled());
+    EXPECT_EQ(form->FCursorIndex, 2);
+}
+
+TEST_F(EditingCommandsTest, CutAndPasteKeepTheHistoryInStep) {
+    Load(QStringLiteral("abcdef"));
+    for (qsizetype p : {0, 2, 3, 5}) {
+        form->FCursorList.Add(p, 0, 1);
+    }
+    memo->SetSelStart(1);
+    memo->SetSelLength(3);
+    Key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(memo->Text(), QStringLiteral("aef"));
+    ASSERT_EQ(form->FCursorList.Count(), 3);
+    EXPECT_EQ(form->FCursorList.Items(1)->TopLength, 3);
+    EXPECT_EQ(form->FCursorList.Items(2)->TopLength, 2);
+
+    // A pasted LF text grows by its CR LF form.
+    form->FCursorList.Clear();
+    form->FCursorList.Add(2, 0, 1);
+    QApplication::clipboard()->setText(QStringLiteral("x\ny"));
+    memo->SetSelStart(0);
+    Key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(memo->Text(), QStringLiteral("x\r\nyaef"));
+    EXPECT_EQ(form->FCursorList.Items(0)->TopLength, 6);
+}
+
+TEST_F(EditingCommandsTest, EnterCarriesTheIndentation) {
+    const auto enterAt = [&](const QString& text, qsizetype pos) {
+        Load(text);
+        memo->SetSelStart(pos);
+        Key(Qt::Key_Return);
+        return memo->Text();
+    };
+    EXPECT_EQ(enterAt(QStringLiteral("\t\tabc"), 5), QStringLiteral("\t\tabc\r\n\t\t"));
+    EXPECT_EQ(enterAt(QStringLiteral(" \u3000\tx"), 4), QStringLiteral(" \u3000\tx\r\n \u3000\t"));
+    EXPECT_EQ(enterAt(QStringLiteral("abc"), 3), QStringLiteral("abc\r\n"));
+    EXPECT_EQ(enterAt(QStringLiteral("  abc"), 0), QStringLiteral("\r\n    abc"));
+    EXPECT_EQ(enterAt(QStringLiteral("    x"), 2), QStringLiteral("  \r\n      x"));
+    EXPECT_EQ(enterAt(QStringLiteral("a\r\n\tb"), 5), QStringLiteral("a\r\n\tb\r\n\t"));
+    EXPECT_TRUE(form->FTabBuffer.isEmpty());
+}
+
+TEST_F(EditingCommandsTest, GoToLineClampsAndKeepsTheScreenRow) {
+    QString text;
+    for (int i = 1; i <= 100; ++i) {
+        text += QStringLiteral("line %1\r\n").arg(i);
+    }
+    Load(text.chopped(2));
+    const auto go = [&](const QString& number) {
+        prompts.DialogScripts.push_back([number](QDialog& d) {
+            auto& dlg = dynamic_cast<TLinesForm&>(d);
+            EXPECT_EQ(dlg.windowTitle(), QStringLiteral("指定行へ移動"));
+            QTest::keyClicks(dlg.Edit1, number);
+            return int(QDialog::Accepted);
+        });
+        form->JumpLine1Execute();
+    };
+    go(QStringLiteral("0"));
+    EXPECT_EQ(memo->SelStart(), 0);
+    go(QStringLiteral("500"));
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(99));
+    go(QStringLiteral("1"));
+    EXPECT_EQ(memo->SelStart(), 0);
+
+    // Line 10 at the top with the caret on it: line 50 comes to the top.
+    memo->verticalScrollBar()->setValue(9);
+    memo->SetSelStart(memo->LineIndex(9));
+    go(QStringLiteral("50"));
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(49));
+    EXPECT_EQ(memo->verticalScrollBar()->value(), 49);
+
+    // Letters are not typed; the position is stored at close.
+    prompts.DialogScripts.push_back([](QDialog& d) {
+        auto& dlg = dynamic_cast<TLinesForm&>(d);
+        QTest::keyClicks(dlg.Edit1, QStringLiteral("1a2"));
+        EXPECT_EQ(dlg.Edit1->text(), QStringLiteral("12"));
+        dlg.Edit1->setText(QStringLiteral("pasted"));
+        EXPECT_EQ(dlg.Edit1->text(), QStringLiteral("12"));
+        return int(QDialog::Rejected);
+    });
+    form->JumpLine1Execute();
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(49));
+    EXPECT_TRUE(quillo::platform::OpenSettings()->contains(QStringLiteral("Num-Window-Left")));
+}
+
+TEST_F(EditingCommandsTest, NumberingAndSqlAreOneUndoStep) {
+    Load(QStringLiteral("item%%\nitem%%"));
+    form->ReplaceNum1Execute();
+    EXPECT_EQ(memo->Text(), QStringLiteral("item0\r\nitem1\r\n"));
+    memo->undo();
+    EXPECT_EQ(memo->Text(), QStringLiteral("item%%\r\nitem%%"));
+
+    Load(QStringLiteral("id\tINT\r\nname\tVARCHAR(20)"));
+    form->SqlCreateStatement1Execute();
+    EXPECT_TRUE(memo->Text().startsWith(QStringLiteral("CREATE TABLE")));
+    memo->undo();
+    EXPECT_EQ(memo->Text(), QStringLiteral("id\tINT\r\nname\tVARCHAR(20)"));
+
+    // A list with a line that has no TAB is left alone.
+    Load(QStringLiteral("no tab here"));
+    form->sqlCSharpInsert1Execute();
+    EXPECT_EQ(memo->Text(), QStringLiteral("no tab here"));
+}
