@@ -88,8 +88,9 @@ void BM_SaveFromView(benchmark::State& state) {
 void BM_IconvCommand(benchmark::State& state) {
     const int code = static_cast<int>(state.range(0));
     const QString path = FileIn(code);
-    const QString cmd = QStringLiteral("iconv -f %1 -t UTF-16LE '%2' > /dev/null")
-                            .arg(code == 932 ? QStringLiteral("CP932") : QStringLiteral("UTF-8"), path);
+    const QString cmd =
+        QStringLiteral("iconv -f %1 -t UTF-16LE '%2' > /dev/null")
+            .arg(code == 932 ? QStringLiteral("CP932") : QStringLiteral("UTF-8"), path);
     for (auto _ : state) {
         if (std::system(cmd.toLocal8Bit().constData()) != 0) {
             state.SkipWithError("iconv failed");

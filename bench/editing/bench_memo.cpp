@@ -23,8 +23,10 @@ namespace {
 QString MakeText(int megabytes) {
     std::mt19937 rng(42);
     std::uniform_int_distribution<int> len(20, 110);
-    const QString ascii = QStringLiteral("2026-12-09 05:27:50,INFO,server-01,request served in 12 ms;");
-    const QString kana = QStringLiteral("日本語のログ行です。処理が完了しました。ファイル名：データ");
+    const QString ascii =
+        QStringLiteral("2026-12-09 05:27:50,INFO,server-01,request served in 12 ms;");
+    const QString kana =
+        QStringLiteral("日本語のログ行です。処理が完了しました。ファイル名：データ");
     const qsizetype target = qsizetype{megabytes} * 1000 * 1000;
     QString text;
     text.reserve(target + 200);
@@ -84,8 +86,7 @@ void BM_Load(benchmark::State& state) {
 }
 BENCHMARK(BM_Load)->Arg(1)->Arg(100)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-template <typename Query>
-void RunQuery(benchmark::State& state, Query query) {
+template <typename Query> void RunQuery(benchmark::State& state, Query query) {
     TLfMemo& memo = LoadedMemo(static_cast<int>(state.range(0)));
     std::mt19937 rng(7);
     const qsizetype length = memo.TextLengthUnits();

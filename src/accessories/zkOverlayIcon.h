@@ -4,6 +4,7 @@
 // a text that says what the editor is doing.  Index -1 (or any index outside
 // the list) shows no overlay.
 
+#include "accessories/ImageList.h"
 #include "accessories/zkTaskbarComponents.h"
 
 #include <QPointer>
@@ -11,7 +12,7 @@
 
 namespace quillo::accessories {
 
-class TImageList;
+
 
 class TzkOverlayIcon : public TzkTaskbarComponent {
     Q_OBJECT

@@ -91,8 +91,8 @@ QAction* TActionTable::ActionForKey(const QKeyEvent& event) const {
         return nullptr;
     }
     const Qt::KeyboardModifiers mods =
-        event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier |
-                             Qt::MetaModifier);
+        event.modifiers() &
+        (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
     const QKeyCombination pressed(mods, static_cast<Qt::Key>(key));
     for (QAction* a : FActions) {
         const QKeySequence s = a->shortcut();

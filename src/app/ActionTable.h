@@ -21,8 +21,8 @@ namespace quillo::app {
 struct TActionSpec {
     const char* Name;
     const char* Caption;
-    const char* ShortHint; // tooltip; empty: none
-    const char* LongHint;  // status-bar tip; empty: none
+    const char* ShortHint;     // tooltip; empty: none
+    const char* LongHint;      // status-bar tip; empty: none
     const char* Shortcut = ""; // portable text, e.g. "Ctrl+N"
     int ImageIndex = -1;
     bool EnabledAtStart = true;
@@ -38,7 +38,6 @@ public:
 
     // The first action in table order whose shortcut the key is; null if none.
     QAction* ActionForKey(const QKeyEvent& event) const;
-
 
 private:
     QList<QAction*> FActions;

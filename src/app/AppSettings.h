@@ -2,6 +2,8 @@
 
 // The main window's sixteen stored values.
 
+#include "printing/PageMargins.h"
+
 #include <QString>
 
 #include <optional>
@@ -20,13 +22,8 @@ struct TStoredFont {
     quint32 Color = 0;
 };
 
-struct TPrintMargins {
-    // hundredths of a millimetre
-    int Left = 2500;
-    int Top = 2500;
-    int Right = 2500;
-    int Bottom = 2500;
-};
+// hundredths of a millimetre
+using TPrintMargins = printing::TPageMargins;
 
 // What the store held; absent values stay empty, the font starts from the
 // stored defaults ("ＭＳ ゴシック", 12 points, no style, black).

@@ -11,7 +11,7 @@ QColor SystemColor(quint32 index) {
     switch (index) {
     case 5: // window background
         return p.color(QPalette::Base);
-    case 8: // window text
+    case 8:  // window text
     case 18: // button text
         return p.color(QPalette::Text);
     case 13: // highlight

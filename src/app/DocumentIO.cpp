@@ -36,15 +36,13 @@ QByteArray ReadWholeFile(const QString& path) {
 } // namespace
 
 TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
-    const codepage::LoadedText loaded =
-        codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
+    const codepage::LoadedText loaded = codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
     memo.LoadText(loaded.text);
     return {loaded.codePage, loaded.badBytes};
 }
 
 TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
-    const codepage::LoadedText loaded =
-        codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
+    const codepage::LoadedText loaded = codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
     memo.SetText(loaded.text);
     return {loaded.codePage, loaded.badBytes};
 }

@@ -24,10 +24,22 @@ struct TNamedColor {
 
 // The sixteen colours of the classic font dialog.
 constexpr std::array<TNamedColor, 16> kColors{{
-    {0x000000, "黒"},       {0x000080, "マルーン"}, {0x008000, "緑"},   {0x008080, "オリーブ"},
-    {0x800000, "紺"},       {0x800080, "紫"},       {0x808000, "青緑"}, {0x808080, "灰色"},
-    {0xC0C0C0, "銀色"},     {0x0000FF, "赤"},       {0x00FF00, "ライム"}, {0x00FFFF, "黄"},
-    {0xFF0000, "青"},       {0xFF00FF, "赤紫"},     {0xFFFF00, "水色"}, {0xFFFFFF, "白"},
+    {0x000000, "黒"},
+    {0x000080, "マルーン"},
+    {0x008000, "緑"},
+    {0x008080, "オリーブ"},
+    {0x800000, "紺"},
+    {0x800080, "紫"},
+    {0x808000, "青緑"},
+    {0x808080, "灰色"},
+    {0xC0C0C0, "銀色"},
+    {0x0000FF, "赤"},
+    {0x00FF00, "ライム"},
+    {0x00FFFF, "黄"},
+    {0xFF0000, "青"},
+    {0xFF00FF, "赤紫"},
+    {0xFFFF00, "水色"},
+    {0xFFFFFF, "白"},
 }};
 
 QIcon Swatch(quint32 value) {
@@ -65,11 +77,17 @@ TFontDialog::TFontDialog(QWidget* owner) : QDialog(owner) {
     layout->addWidget(buttons);
 }
 
-QFont TFontDialog::Font() const { return FFontPicker->currentFont(); }
+QFont TFontDialog::Font() const {
+    return FFontPicker->currentFont();
+}
 
-void TFontDialog::SetFont(const QFont& font) { FFontPicker->setCurrentFont(font); }
+void TFontDialog::SetFont(const QFont& font) {
+    FFontPicker->setCurrentFont(font);
+}
 
-quint32 TFontDialog::Color() const { return FColorBox->currentData().toUInt(); }
+quint32 TFontDialog::Color() const {
+    return FColorBox->currentData().toUInt();
+}
 
 void TFontDialog::SetColor(quint32 value) {
     int index = FColorBox->findData(value);

@@ -1,6 +1,7 @@
 #include "app/Prompts.h"
 
 #include "app/AppStrings.h"
+#include "printing/HxPrintDialogs.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -59,7 +60,8 @@ TFileDialogAnswer RunFileDialog(QWidget* parent, const TFileDialogRequest& reque
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         answer.Accepted = true;
         answer.FileName = dialog.selectedFiles().constFirst();
-        answer.FilterIndex = static_cast<int>(request.Filters.indexOf(dialog.selectedNameFilter())) + 1;
+        answer.FilterIndex =
+            static_cast<int>(request.Filters.indexOf(dialog.selectedNameFilter())) + 1;
         if (answer.FilterIndex < 1) {
             answer.FilterIndex = request.FilterIndex;
         }
@@ -93,7 +95,9 @@ QMessageBox::StandardButton TDialogPrompts::MessageDlg(QWidget* parent, const QS
     return pressed;
 }
 
-int TDialogPrompts::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+int TDialogPrompts::ExecDialog(QDialog& dialog) {
+    return dialog.exec();
+}
 
 TFileDialogAnswer TDialogPrompts::OpenFileDialog(QWidget* parent,
                                                  const TFileDialogRequest& request) {
@@ -110,6 +114,19 @@ void TDialogPrompts::ShowException(QWidget* parent, const QString& message) {
                     QMessageBox::Ok, parent);
     box.button(QMessageBox::Ok)->setText(strings::ButtonOk);
     box.exec();
+}
+
+bool TDialogPrompts::ExecutePrintDialog(QWidget* parent, printing::THxPrintDialog& dialog) {
+    return dialog.Execute(parent);
+}
+
+bool TDialogPrompts::ExecutePrinterSetupDialog(QWidget* parent,
+                                               printing::THxPrinterSetupDialog& dialog) {
+    return dialog.Execute(parent);
+}
+
+bool TDialogPrompts::ExecutePageSetupDialog(QWidget* parent, printing::TPageSetupDialog& dialog) {
+    return dialog.Execute(parent);
 }
 
 } // namespace quillo::app

@@ -10,6 +10,12 @@
 class QDialog;
 class QWidget;
 
+namespace quillo::printing {
+class THxPrintDialog;
+class THxPrinterSetupDialog;
+class TPageSetupDialog;
+} // namespace quillo::printing
+
 namespace quillo::app {
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
@@ -17,9 +23,9 @@ enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 // A file dialog's request and its answer.
 struct TFileDialogRequest {
     QString Title;
-    QStringList Filters;     // one entry per filter, "説明 (*.txt)"
-    int FilterIndex = 1;     // 1-based, as the dialogs count
-    QString FileName;        // proposed name or folder
+    QStringList Filters; // one entry per filter, "説明 (*.txt)"
+    int FilterIndex = 1; // 1-based, as the dialogs count
+    QString FileName;    // proposed name or folder
     QString DefaultSuffix;
 };
 struct TFileDialogAnswer {
@@ -38,10 +44,17 @@ public:
                                                    QMessageBox::StandardButtons buttons) = 0;
     // Shows one of the program's modal dialogs; returns QDialog::Accepted or Rejected.
     virtual int ExecDialog(QDialog& dialog) = 0;
-    virtual TFileDialogAnswer OpenFileDialog(QWidget* parent, const TFileDialogRequest& request) = 0;
-    virtual TFileDialogAnswer SaveFileDialog(QWidget* parent, const TFileDialogRequest& request) = 0;
+    virtual TFileDialogAnswer OpenFileDialog(QWidget* parent,
+                                             const TFileDialogRequest& request) = 0;
+    virtual TFileDialogAnswer SaveFileDialog(QWidget* parent,
+                                             const TFileDialogRequest& request) = 0;
     // The general error message for a failure that ended a command.
     virtual void ShowException(QWidget* parent, const QString& message) = 0;
+    // The printing dialogs; true when accepted.
+    virtual bool ExecutePrintDialog(QWidget* parent, printing::THxPrintDialog& dialog) = 0;
+    virtual bool ExecutePrinterSetupDialog(QWidget* parent,
+                                           printing::THxPrinterSetupDialog& dialog) = 0;
+    virtual bool ExecutePageSetupDialog(QWidget* parent, printing::TPageSetupDialog& dialog) = 0;
 };
 
 // The real dialogs.
@@ -53,6 +66,10 @@ public:
     TFileDialogAnswer OpenFileDialog(QWidget* parent, const TFileDialogRequest& request) override;
     TFileDialogAnswer SaveFileDialog(QWidget* parent, const TFileDialogRequest& request) override;
     void ShowException(QWidget* parent, const QString& message) override;
+    bool ExecutePrintDialog(QWidget* parent, printing::THxPrintDialog& dialog) override;
+    bool ExecutePrinterSetupDialog(QWidget* parent,
+                                   printing::THxPrinterSetupDialog& dialog) override;
+    bool ExecutePageSetupDialog(QWidget* parent, printing::TPageSetupDialog& dialog) override;
 };
 
 } // namespace quillo::app

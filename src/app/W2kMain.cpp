@@ -1,11 +1,15 @@
 #include "app/W2kMain.h"
 
+#include "accessories/ImageList.h"
+#include "accessories/zkOverlayIcon.h"
 #include "app/AppStrings.h"
 #include "app/ColorValue.h"
 #include "app/FontDialog.h"
 #include "app/PreferenceDialog.h"
 #include "editing/LfMemo.h"
 #include "platform/SettingsStore.h"
+#include "printing/PrintCommands.h"
+#include "printing/PrintPrompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -113,6 +117,7 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
 
     BuildActions();
     BuildMenus();
+    BuildAccessories();
 
     FormCreate();
 }
@@ -158,12 +163,7 @@ void TWin2kAppForm::FormCreate() {
     setAcceptDrops(true);
     FReplace = false;
 
-    const bool quiet = std::any_of(FArgs.cbegin(), FArgs.cend(), [](const QString& a) {
-        return StripQuotes(a) == QLatin1String("-q");
-    });
-    if (!quiet) {
-        ShowSplash();
-    }
+    ShowSplash();
 
     FileNew1Execute();
     SetTitle(strings::NewDocumentTitle);
@@ -258,10 +258,6 @@ void TWin2kAppForm::AfterCreate(bool ownMessage) {
     UpdateEditActions();
 }
 
-void TWin2kAppForm::WindowMessage() {
-    // The splash arrives with the about box.
-}
-
 // ---- closing ----
 
 void TWin2kAppForm::closeEvent(QCloseEvent* event) {
@@ -284,10 +280,9 @@ bool TWin2kAppForm::FormCloseQuery() {
     }
     // A failed save keeps the window and its text: nothing is lost by closing.
     try {
-        const auto answer = FPrompts.MessageDlg(this, strings::AskSaveBeforeClose,
-                                                TMsgDlgType::mtConfirmation,
-                                                QMessageBox::Yes | QMessageBox::No |
-                                                    QMessageBox::Cancel);
+        const auto answer =
+            FPrompts.MessageDlg(this, strings::AskSaveBeforeClose, TMsgDlgType::mtConfirmation,
+                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         switch (answer) {
         case QMessageBox::Yes:
             return SaveFile();
@@ -366,7 +361,9 @@ void TWin2kAppForm::ActionPreference1Execute() {
     }
 }
 
-void TWin2kAppForm::FontEdit1FontDialogShow() { FontEdit1Dialog->SetColor(0); }
+void TWin2kAppForm::FontEdit1FontDialogShow() {
+    FontEdit1Dialog->SetColor(0);
+}
 
 void TWin2kAppForm::FontEdit1Accept() {
     SetMemoFont(FontEdit1Dialog->Font(), FontEdit1Dialog->Color());
@@ -381,15 +378,15 @@ void TWin2kAppForm::FontEdit1Execute() {
 
 // ---- calls into parts of the program that come later ----
 
-void TWin2kAppForm::ShowSplash() {}
 void TWin2kAppForm::TakeBackupSlot() {}
-void TWin2kAppForm::RecoverBackup() { TakeBackupSlot(); }
+void TWin2kAppForm::RecoverBackup() {
+    TakeBackupSlot();
+}
 void TWin2kAppForm::RecordBackupSlot() {}
 void TWin2kAppForm::ReleaseBackupSlot() {}
 void TWin2kAppForm::RegisterFileType(const QString&) {}
-void TWin2kAppForm::ClearCursorHistory() { FCursorList.Clear(); }
-void TWin2kAppForm::ReadFileHistory() {}
-void TWin2kAppForm::AddFileHistory(const QString&) {}
-void TWin2kAppForm::WriteFileHistory() {}
+void TWin2kAppForm::ClearCursorHistory() {
+    FCursorList.Clear();
+}
 
 } // namespace quillo::app

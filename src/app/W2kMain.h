@@ -25,8 +25,15 @@ namespace quillo::editing {
 class TLfMemo;
 }
 namespace quillo::accessories {
+class TAboutBox;
 class TImageList;
-}
+class TLfFileHistory;
+class TzkOverlayIcon;
+} // namespace quillo::accessories
+namespace quillo::printing {
+class TPrintCommands;
+class TPrintPrompts;
+} // namespace quillo::printing
 
 namespace quillo::app {
 
@@ -74,15 +81,11 @@ public:
     QAction* SearchFindFirst1 = nullptr;
     QAction* CursorPast1 = nullptr;
     QAction* CursorNext1 = nullptr;
-    // The taskbar overlay's state: picture index (-1 none) and hint.
-    struct TOverlayState {
-        int ImageIndex = -1;
-        QString Hint;
-        void Set(int index, const QString& hint) {
-            ImageIndex = index;
-            Hint = hint;
-        }
-    } zkOverlayIcon1;
+    accessories::TzkOverlayIcon* zkOverlayIcon1 = nullptr;
+    accessories::TLfFileHistory* LfFileHistory1 = nullptr;
+    accessories::TAboutBox* FAboutBox = nullptr; // the splash while it shows
+    // Sets the overlay's picture and hint together.
+    void SetOverlay(int index, const QString& hint);
     // The open dialog's last filter index (1-based) and file name.
     int OpenDialogFilterIndex = 1;
     QString OpenDialogFileName;
@@ -112,8 +115,12 @@ public:
     void FileNew1Execute();
     void FileNewWindowExecute();
     void FileOpen1Execute();
-    void FileSave1Execute() { Guarded([this] { SaveFile(); }); }
-    void FileSaveAs1Execute() { Guarded([this] { SaveFileAs(); }); }
+    void FileSave1Execute() {
+        Guarded([this] { SaveFile(); });
+    }
+    void FileSaveAs1Execute() {
+        Guarded([this] { SaveFileAs(); });
+    }
     void LfFileHistory1ItemClick(const QString& path);
     void WMDropFiles(const QStringList& paths);
     void CodeExchange1Execute();
@@ -137,6 +144,12 @@ public:
     void sqlCSharpInsert1Execute();
     void sqlCSharpUpdate1Execute();
     void FileExit1Execute();
+    void HespAbout1Execute();
+    void HelpContents1Execute();
+    void HelpWeb1Execute();
+    void Print1Execute();
+    void PrinterSetting1Execute();
+    void FilePageSetup1Execute();
     // Brings the standard edit actions up to date with the view.
     void UpdateEditActions();
     // Asks whether to save a modified document first; false abandons the command.
@@ -147,8 +160,7 @@ public:
 
     // Runs a command; a failure ends it and is shown by the general error
     // message, and the program goes on.
-    template <typename F>
-    void Guarded(F&& command) {
+    template <typename F> void Guarded(F&& command) {
         try {
             command();
         } catch (const std::exception& e) {
@@ -186,6 +198,8 @@ private:
     void JumpToEntry(qsizetype index);
     void ScrollToLine(qsizetype target);
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void BuildAccessories();
+    printing::TPrintCommands& PrintCommands();
     void ReadFileHistory();
     void AddFileHistory(const QString& path);
     void WriteFileHistory();
@@ -196,8 +210,9 @@ private:
     quint32 FFontColor = 0;
     bool FClosed = false;
     bool FRestoreFrameSize = false;
+    std::unique_ptr<printing::TPrintPrompts> FPrintPrompts;
+    std::unique_ptr<printing::TPrintCommands> FPrintCommands; // made at the first print command
     QSize FStoredOuterSize;
 };
 
 } // namespace quillo::app
-

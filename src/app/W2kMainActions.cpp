@@ -1,6 +1,7 @@
 // The main window's commands: the action table wired to the handlers, the
 // menu bar, toolbar and context menu laid out from it, and key dispatch.
 
+#include "accessories/HelpWindow.h"
 #include "accessories/ImageList.h"
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
@@ -35,7 +36,8 @@ void TWin2kAppForm::BuildActions() {
     CursorNext1 = a["CursorNext1"];
 
     const auto on = [this](QAction* action, auto handler) {
-        connect(action, &QAction::triggered, this, [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded([&] { (this->*handler)(); }); });
     };
     on(a["FileNew1"], &TWin2kAppForm::FileNew1Execute);
     on(a["FileNewWindow"], &TWin2kAppForm::FileNewWindowExecute);
@@ -133,27 +135,72 @@ void TWin2kAppForm::BuildMenus() {
         }
     };
     fill(ActionMainMenuBar1, {">ファイル(&F)",
-                              ">新規作成(&F)|0", "FileNew1", "FileNewWindow", "<", "-",
-                              "FileOpen1", ">履歴から開く(&H)", "Action1", "<",
-                              "FileSave1", "FileSaveAs1", "-", "CodeExchange1", "-",
-                              "PrinterSetting1", "FilePageSetup1", "Print1", "-", "FileExit1", "<",
-                              ">編集(&E)", "EditUndo1", "-", "EditCut1", "EditCopy1", "EditPaste1",
-                              "EditDelete1", "-", "EditSelectAll1", "-", "JumpLine1", "CursorNext1",
-                              "CursorPast1", "-", "FontEdit1", "-",
-                              "ActionPreference1=環境設定(&Z)...", "<",
-                              ">検索(&S)", "SearchFind1", "SearchFindFirst1=最初から検索(&Z)",
-                              "SearchFindNext1", "SearchReplace1", "-", "ReplaceNum1", "<",
-                              ">SQL変換(&Q)", "SqlCreateStatement1", "sqlCSharpRead1",
-                              "sqlCSharpInsert1", "sqlCSharpUpdate1", "<",
-                              ">ヘルプ(&H)", "HespAbout1", "HelpContents1", "HelpWeb1", "<"});
-    fill(ActionToolBar1, {"FileNew1", "FileOpen1", "FileSave1", "-", "EditUndo1", "-",
-                          "EditCut1", "EditCopy1", "EditPaste1", "EditDelete1", "-",
-                          "JumpLine1", "CursorPast1", "CursorNext1", "-", "SearchFind1",
-                          "SearchFindNext1", "SearchReplace1", "-", "FontEdit1", "-",
-                          "HespAbout1", "HelpContents1", "HelpWeb1"});
-    fill(PopupActionBar1, {"EditCut1", "EditCopy1", "EditPaste1", "EditDelete1", "-",
-                           "SearchFind1", "SearchFindNext1", "SearchReplace1", "-",
-                           "JumpLine1", "CursorPast1", "CursorNext1"});
+                              ">新規作成(&F)|0",
+                              "FileNew1",
+                              "FileNewWindow",
+                              "<",
+                              "-",
+                              "FileOpen1",
+                              ">履歴から開く(&H)",
+                              "Action1",
+                              "<",
+                              "FileSave1",
+                              "FileSaveAs1",
+                              "-",
+                              "CodeExchange1",
+                              "-",
+                              "PrinterSetting1",
+                              "FilePageSetup1",
+                              "Print1",
+                              "-",
+                              "FileExit1",
+                              "<",
+                              ">編集(&E)",
+                              "EditUndo1",
+                              "-",
+                              "EditCut1",
+                              "EditCopy1",
+                              "EditPaste1",
+                              "EditDelete1",
+                              "-",
+                              "EditSelectAll1",
+                              "-",
+                              "JumpLine1",
+                              "CursorNext1",
+                              "CursorPast1",
+                              "-",
+                              "FontEdit1",
+                              "-",
+                              "ActionPreference1=環境設定(&Z)...",
+                              "<",
+                              ">検索(&S)",
+                              "SearchFind1",
+                              "SearchFindFirst1=最初から検索(&Z)",
+                              "SearchFindNext1",
+                              "SearchReplace1",
+                              "-",
+                              "ReplaceNum1",
+                              "<",
+                              ">SQL変換(&Q)",
+                              "SqlCreateStatement1",
+                              "sqlCSharpRead1",
+                              "sqlCSharpInsert1",
+                              "sqlCSharpUpdate1",
+                              "<",
+                              ">ヘルプ(&H)",
+                              "HespAbout1",
+                              "HelpContents1",
+                              "HelpWeb1",
+                              "<"});
+    fill(ActionToolBar1,
+         {"FileNew1",    "FileOpen1",       "FileSave1",      "-",           "EditUndo1",
+          "-",           "EditCut1",        "EditCopy1",      "EditPaste1",  "EditDelete1",
+          "-",           "JumpLine1",       "CursorPast1",    "CursorNext1", "-",
+          "SearchFind1", "SearchFindNext1", "SearchReplace1", "-",           "FontEdit1",
+          "-",           "HespAbout1",      "HelpContents1",  "HelpWeb1"});
+    fill(PopupActionBar1,
+         {"EditCut1", "EditCopy1", "EditPaste1", "EditDelete1", "-", "SearchFind1",
+          "SearchFindNext1", "SearchReplace1", "-", "JumpLine1", "CursorPast1", "CursorNext1"});
 }
 
 bool TWin2kAppForm::eventFilter(QObject* watched, QEvent* event) {
@@ -200,6 +247,9 @@ void TWin2kAppForm::UpdateEditActions() {
     a["EditSelectAll1"]->setEnabled(target && !Memo1->document()->isEmpty());
 }
 
-void TWin2kAppForm::FileExit1Execute() { close(); }
+void TWin2kAppForm::FileExit1Execute() {
+    accessories::CloseHelp();
+    close();
+}
 
 } // namespace quillo::app

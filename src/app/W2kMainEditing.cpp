@@ -1,6 +1,7 @@
 // The main window's editing handlers: caret status, cursor history, keys and
 // auto-indent, go to line, numbering and the SQL conversions.
 
+#include "accessories/zkOverlayIcon.h"
 #include "app/W2kMain.h"
 #include "editing/Indent.h"
 #include "editing/LfMemo.h"
@@ -63,7 +64,8 @@ void TWin2kAppForm::RefreshCaretStatus() {
 
 void TWin2kAppForm::RecordCursorEntry() {
     const qsizetype length = Memo1->TextLengthUnits();
-    FCursorIndex = FCursorList.Add(FLineUndo, length - FLineUndo, Memo1->LineFromChar(FLineUndo) + 1);
+    FCursorIndex =
+        FCursorList.Add(FLineUndo, length - FLineUndo, Memo1->LineFromChar(FLineUndo) + 1);
     CursorPast1->setEnabled(true);
 }
 
@@ -75,7 +77,7 @@ void TWin2kAppForm::Memo1Change() {
     }
     FileSave1->setEnabled(true);
     RefreshCaretStatus();
-    zkOverlayIcon1.ImageIndex = 3;
+    zkOverlayIcon1->SetImageIndex(3);
     const qsizetype p = Memo1->SelStart();
     if (p != FLineUndo && Memo1->LineFromChar(p) != Memo1->LineFromChar(FLineUndo)) {
         RecordCursorEntry();
@@ -104,7 +106,9 @@ void TWin2kAppForm::Memo1Click() {
     Memo1->RepaintStrips();
 }
 
-void TWin2kAppForm::Memo1Cut() { FCursorList.AdjustForCut(Memo1->SelStart(), Memo1->SelLength()); }
+void TWin2kAppForm::Memo1Cut() {
+    FCursorList.AdjustForCut(Memo1->SelStart(), Memo1->SelLength());
+}
 
 void TWin2kAppForm::Memo1Paste() {
     FCursorList.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(),
@@ -204,12 +208,10 @@ void TWin2kAppForm::ReplaceNum1Execute() {
 
 namespace {
 
-template <typename Convert>
-void ApplyConversion(editing::TLfMemo& memo, Convert convert) {
+template <typename Convert> void ApplyConversion(editing::TLfMemo& memo, Convert convert) {
     const QString text = memo.Text();
-    const std::optional<std::u16string> result =
-        convert(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                    static_cast<size_t>(text.size())));
+    const std::optional<std::u16string> result = convert(std::u16string_view(
+        reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())));
     if (result) {
         memo.SetText(QString::fromUtf16(result->data(), static_cast<qsizetype>(result->size())));
     }
@@ -220,7 +222,9 @@ void ApplyConversion(editing::TLfMemo& memo, Convert convert) {
 void TWin2kAppForm::SqlCreateStatement1Execute() {
     ApplyConversion(*Memo1, sqlconv::ConvertToCreateTable);
 }
-void TWin2kAppForm::SqlCSharpRead1Execute() { ApplyConversion(*Memo1, sqlconv::ConvertToCSharpRead); }
+void TWin2kAppForm::SqlCSharpRead1Execute() {
+    ApplyConversion(*Memo1, sqlconv::ConvertToCSharpRead);
+}
 void TWin2kAppForm::sqlCSharpInsert1Execute() {
     ApplyConversion(*Memo1, sqlconv::ConvertToCSharpInsert);
 }

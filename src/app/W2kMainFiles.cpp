@@ -1,5 +1,6 @@
 // The document commands of the main window: new, open, save, save as.
 
+#include "accessories/zkOverlayIcon.h"
 #include "app/AppStrings.h"
 #include "app/CodeExchangeForm.h"
 #include "app/DocumentIO.h"
@@ -20,17 +21,19 @@
 namespace quillo::app {
 namespace {
 
-const QStringList kSaveFilters = {
-    QStringLiteral("すべてのファイル - ShiftJIS(*.*)"), QStringLiteral("すべてのファイル - EUC-JP(*.*)"),
-    QStringLiteral("すべてのファイル - UTF-8(*.*)"), QStringLiteral("すべてのファイル - Unicode(*.*)"),
-    QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
+const QStringList kSaveFilters = {QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
+                                  QStringLiteral("すべてのファイル - EUC-JP(*.*)"),
+                                  QStringLiteral("すべてのファイル - UTF-8(*.*)"),
+                                  QStringLiteral("すべてのファイル - Unicode(*.*)"),
+                                  QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
 constexpr int kSaveCodes[] = {932, 51932, 65001, 1200, 1201};
 
-const QStringList kOpenFilters = {
-    QStringLiteral("すべてのファイル - 自動判別 (*.*)"), QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
-    QStringLiteral("すべてのファイル - EUC-JP(*.*)"), QStringLiteral("すべてのファイル - UTF-8(*.*)"),
-    QStringLiteral("すべてのファイル - Unicode(*.*)"),
-    QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
+const QStringList kOpenFilters = {QStringLiteral("すべてのファイル - 自動判別 (*.*)"),
+                                  QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
+                                  QStringLiteral("すべてのファイル - EUC-JP(*.*)"),
+                                  QStringLiteral("すべてのファイル - UTF-8(*.*)"),
+                                  QStringLiteral("すべてのファイル - Unicode(*.*)"),
+                                  QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
 constexpr int kOpenCodes[] = {-1, 932, 51932, 65001, 1200, 1201};
 
 const QString kAskSaveBeforeRead = QStringLiteral("読み込み前にファイルを保存しますか？");
@@ -51,7 +54,7 @@ bool TWin2kAppForm::SaveBeforeQuestion(const QString& question, bool setOverlay)
         return true;
     }
     if (setOverlay) {
-        zkOverlayIcon1.Set(5, QStringLiteral("ファイルを保存しますか？"));
+        SetOverlay(5, QStringLiteral("ファイルを保存しますか？"));
     }
     switch (FPrompts.MessageDlg(this, question, TMsgDlgType::mtConfirmation,
                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
@@ -73,7 +76,7 @@ void TWin2kAppForm::FileNew1Execute() {
     Memo1->LoadText(QString());
     Memo1->SetModified(false);
     CodeExchange1->setEnabled(false);
-    zkOverlayIcon1.Set(0, QString());
+    SetOverlay(0, QString());
     Memo1->SetSelStart(0);
     Memo1->ScrollCaret();
     FileSave1->setEnabled(false);
@@ -89,7 +92,7 @@ void TWin2kAppForm::AfterSuccessfulRead(const QString& path, int code, qsizetype
     Memo1->SetModified(false);
     Memo1->SetReadOnly(false);
     SetTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
-    zkOverlayIcon1.ImageIndex = overlayIndex;
+    zkOverlayIcon1->SetImageIndex(overlayIndex);
     CodeExchange1->setEnabled(true);
     AddFileHistory(FFileName);
     if (badBytes > 0) {
@@ -115,7 +118,7 @@ void TWin2kAppForm::FileOpen1Execute() {
         if (!SaveBeforeQuestion(kAskSaveBeforeRead, true)) {
             return;
         }
-        zkOverlayIcon1.Set(5, QStringLiteral("ファイルを選択してください"));
+        SetOverlay(5, QStringLiteral("ファイルを選択してください"));
         TFileDialogRequest request;
         request.Filters = kOpenFilters;
         request.FilterIndex = OpenDialogFilterIndex;
@@ -124,13 +127,12 @@ void TWin2kAppForm::FileOpen1Execute() {
         if (answer.Accepted && !answer.FileName.isEmpty()) {
             OpenDialogFilterIndex = std::clamp(answer.FilterIndex, 1, 6);
             OpenDialogFileName = answer.FileName;
-            zkOverlayIcon1.Set(1, QStringLiteral("ファイルを開いています"));
+            SetOverlay(1, QStringLiteral("ファイルを開いています"));
             const QString path = QFileInfo(answer.FileName).absoluteFilePath();
-            const TLoadResult r =
-                LoadTextFile(*Memo1, path, kOpenCodes[OpenDialogFilterIndex - 1]);
+            const TLoadResult r = LoadTextFile(*Memo1, path, kOpenCodes[OpenDialogFilterIndex - 1]);
             AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
         }
-        zkOverlayIcon1.Set(-1, QString());
+        SetOverlay(-1, QString());
         Memo1->SetSelStart(0);
         Memo1->ScrollCaret();
         ClearCursorHistory();
@@ -161,7 +163,7 @@ void TWin2kAppForm::WMDropFiles(const QStringList& paths) {
             return;
         }
         const QString path = QFileInfo(paths.constFirst()).absoluteFilePath();
-        zkOverlayIcon1.Set(1, QStringLiteral("ファイルを開いています。"));
+        SetOverlay(1, QStringLiteral("ファイルを開いています。"));
         const TLoadResult r = LoadTextFile(*Memo1, path, CodePage);
         AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 0);
         Memo1->SetSelStart(0);
@@ -193,11 +195,11 @@ void TWin2kAppForm::dropEvent(QDropEvent* event) {
 void TWin2kAppForm::CodeExchange1Execute() {
     Guarded([this] {
         if (Memo1->Modified()) {
-            zkOverlayIcon1.Set(5, QStringLiteral("ファイルを保存しますか？"));
-            const auto answer = FPrompts.MessageDlg(
-                this, QStringLiteral("再読み込み前にファイルを保存しますか？"),
-                TMsgDlgType::mtConfirmation,
-                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            SetOverlay(5, QStringLiteral("ファイルを保存しますか？"));
+            const auto answer =
+                FPrompts.MessageDlg(this, QStringLiteral("再読み込み前にファイルを保存しますか？"),
+                                    TMsgDlgType::mtConfirmation,
+                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             if (answer == QMessageBox::Yes) {
                 if (!SaveFileAs()) {
                     return;
@@ -232,7 +234,7 @@ bool TWin2kAppForm::OpenCommandLineFile(const QString& path) {
     }
     bool read = false;
     Guarded([&] {
-        zkOverlayIcon1.Set(1, QString());
+        SetOverlay(1, QString());
         const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(), CodePage);
         AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
         read = true;
@@ -246,10 +248,10 @@ bool TWin2kAppForm::SaveFile() {
         // the user picks a code that can be written.
         return SaveFileAs();
     }
-    zkOverlayIcon1.Set(3, QStringLiteral("保存中です"));
+    SetOverlay(3, QStringLiteral("保存中です"));
     EncodeDocument(*Memo1, FFileName, CodePage);
     CodeExchange1->setEnabled(false);
-    zkOverlayIcon1.ImageIndex = 1;
+    zkOverlayIcon1->SetImageIndex(1);
     Memo1->SetModified(false);
     AddFileHistory(FFileName);
     FileSave1->setEnabled(false);
@@ -261,27 +263,25 @@ bool TWin2kAppForm::SaveFileAs() {
     request.Filters = kSaveFilters;
     request.DefaultSuffix = QStringLiteral("txt");
     request.FileName = FFileName;
-    const int writer = codepage::HasDocumentWriter(CodePage)
-                           ? CodePage
-                           : codepage::SuggestedWriterCode(CodePage);
+    const int writer =
+        codepage::HasDocumentWriter(CodePage) ? CodePage : codepage::SuggestedWriterCode(CodePage);
     if (const int index = SaveFilterIndexOf(writer == 0 ? 932 : writer); index > 0) {
         SaveDialogFilterIndex = index;
     }
     request.FilterIndex = SaveDialogFilterIndex;
-    zkOverlayIcon1.Set(5, QStringLiteral("ファイルを保存しますか？"));
+    SetOverlay(5, QStringLiteral("ファイルを保存しますか？"));
     const TFileDialogAnswer answer = FPrompts.SaveFileDialog(this, request);
     if (!answer.Accepted || answer.FileName.isEmpty()) {
         return false;
     }
     SaveDialogFilterIndex = std::clamp(answer.FilterIndex, 1, 5);
-    zkOverlayIcon1.Set(3, QStringLiteral("保存中です"));
+    SetOverlay(3, QStringLiteral("保存中です"));
     if (QFileInfo::exists(answer.FileName)) {
-        const auto reply =
-            FPrompts.MessageDlg(this,
-                                QStringLiteral("OK を押すと %1 を上書きします。")
-                                    .arg(QDir::toNativeSeparators(answer.FileName)),
-                                TMsgDlgType::mtConfirmation,
-                                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        const auto reply = FPrompts.MessageDlg(
+            this,
+            QStringLiteral("OK を押すと %1 を上書きします。")
+                .arg(QDir::toNativeSeparators(answer.FileName)),
+            TMsgDlgType::mtConfirmation, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         if (reply != QMessageBox::Yes) {
             return false;
         }
@@ -292,7 +292,7 @@ bool TWin2kAppForm::SaveFileAs() {
     FFileName = answer.FileName;
     SetTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
     Memo1->SetModified(false);
-    zkOverlayIcon1.ImageIndex = -1;
+    zkOverlayIcon1->SetImageIndex(-1);
     CodeExchange1->setEnabled(false);
     FileSave1->setEnabled(false);
     return true;

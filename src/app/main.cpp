@@ -1,3 +1,5 @@
+#include "accessories/AccessoryResources.h"
+#include "accessories/Version.h"
 #include "app/Prompts.h"
 #include "app/W2kMain.h"
 #include "platform/FontSubstitutes.h"
@@ -21,6 +23,9 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtTranslator);
     }
     quillo::platform::InstallFontSubstitutes();
+    quillo::accessories::InitAccessoryResources();
+    quillo::accessories::ReadProgramVersion();
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillo"));
 
     QStringList args = QApplication::arguments();
     args.removeFirst();

@@ -19,7 +19,9 @@ void TCursorList::Clear() {
     }
 }
 
-void TCursorList::AdjustForCut(qsizetype start, qsizetype length) { Adjust(start, length, -length); }
+void TCursorList::AdjustForCut(qsizetype start, qsizetype length) {
+    Adjust(start, length, -length);
+}
 
 void TCursorList::AdjustForPaste(qsizetype start, qsizetype length, qsizetype inserted) {
     Adjust(start, length, inserted - length);

@@ -74,7 +74,9 @@ void DrawEtchedEdge(QPainter& canvas, const QRect& r, bool right) {
 
 } // namespace
 
-QString ToViewBreaks(const QString& text) { return ToNewlines(text); }
+QString ToViewBreaks(const QString& text) {
+    return ToNewlines(text);
+}
 
 TLfMemo::TLfMemo(QWidget* owner) : QPlainTextEdit(owner) {
     FGutterStrip = new TLfMemoStrip(this, m_FMemBitmap);
@@ -98,7 +100,9 @@ TLfMemo::TLfMemo(QWidget* owner) : QPlainTextEdit(owner) {
 
 TLfMemo::~TLfMemo() = default;
 
-int TLfMemo::TextLength(QStringView value) { return DisplayWidth(value); }
+int TLfMemo::TextLength(QStringView value) {
+    return DisplayWidth(value);
+}
 
 // ---- layout and painting ----
 
@@ -229,7 +233,8 @@ void TLfMemo::PaintLineColumn(QPainter& canvas) {
 
     const QTextCursor cursor = textCursor();
     const int selStartDoc = std::min(cursor.anchor(), cursor.position());
-    const QTextBlock caretBlock = document()->findBlock(std::max(cursor.anchor(), cursor.position()));
+    const QTextBlock caretBlock =
+        document()->findBlock(std::max(cursor.anchor(), cursor.position()));
     const QTextBlock startBlock = document()->findBlock(selStartDoc);
 
     // First column shown at the text area's left edge.
@@ -368,7 +373,9 @@ QTextBlock TLfMemo::BlockOfPos(qsizetype pos) const {
     const auto clampDoc = [lastDoc](qsizetype p) {
         return static_cast<int>(std::clamp<qsizetype>(p, 0, lastDoc));
     };
-    const auto blockAt = [&](qsizetype p) { return doc->findBlock(clampDoc(p)).blockNumber(); };
+    const auto blockAt = [&](qsizetype p) {
+        return doc->findBlock(clampDoc(p)).blockNumber();
+    };
     // If lo <= b* then b* <= blockAt(pos - lo); if hi >= b* then
     // blockAt(pos - hi) <= b* + 1.  Alternating the two narrows the range by
     // about the average line length each round.
@@ -534,17 +541,25 @@ qsizetype TLfMemo::LineLength(qsizetype line) const {
     return document()->findBlockByNumber(static_cast<int>(line)).length() - 1;
 }
 
-qsizetype TLfMemo::GetLineCount() const { return document()->blockCount(); }
+qsizetype TLfMemo::GetLineCount() const {
+    return document()->blockCount();
+}
 
 void TLfMemo::LineScroll(int lines) {
     QScrollBar* bar = verticalScrollBar();
     bar->setValue(bar->value() + lines);
 }
 
-void TLfMemo::ScrollCaret() { ensureCursorVisible(); }
+void TLfMemo::ScrollCaret() {
+    ensureCursorVisible();
+}
 
-bool TLfMemo::Modified() const { return document()->isModified(); }
+bool TLfMemo::Modified() const {
+    return document()->isModified();
+}
 
-void TLfMemo::SetModified(bool value) { document()->setModified(value); }
+void TLfMemo::SetModified(bool value) {
+    document()->setModified(value);
+}
 
 } // namespace quillo::editing

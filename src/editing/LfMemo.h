@@ -61,16 +61,16 @@ public:
     // Replaces the whole text as a freshly loaded document: no undo history,
     // not modified.
     void LoadText(const QString& value);
-    qsizetype LinesCount() const;                   // an empty last line is not counted
-    QString Line(qsizetype i) const;                // whole line, no break; empty past the end
+    qsizetype LinesCount() const;                    // an empty last line is not counted
+    QString Line(qsizetype i) const;                 // whole line, no break; empty past the end
     void SetLine(qsizetype i, const QString& value); // keeps the line's break
     qsizetype SelStart() const;
     void SetSelStart(qsizetype value); // caret there, empty selection, no scroll
     qsizetype SelLength() const;
     void SetSelLength(qsizetype value); // selects from SelStart on, scrolls the caret into view
     QString SelText() const;
-    void SetSelText(const QString& value); // replaces the selection, caret after it
-    TCaretPos CaretPos() const;            // of the selection's end
+    void SetSelText(const QString& value);       // replaces the selection, caret after it
+    TCaretPos CaretPos() const;                  // of the selection's end
     qsizetype LineFromChar(qsizetype pos) const; // pos < 0: the caret's line
     qsizetype LineIndex(qsizetype line) const;   // line < 0: the caret's line; -1 past the end
     qsizetype LineLength(qsizetype line) const;  // length of a line without its break
@@ -141,8 +141,8 @@ private:
     int DocPosOf(qsizetype pos) const;
     QRect ClientRect() const;
 
-    QPixmap m_FMemBitmap;      // line-number gutter
-    QPixmap m_FTGutterBitmap;  // column ruler
+    QPixmap m_FMemBitmap;     // line-number gutter
+    QPixmap m_FTGutterBitmap; // column ruler
     QRect m_FTGutter;
     QRect m_FRGutter;
     bool m_FFirstPaint = true;

@@ -1,3 +1,4 @@
+#include "accessories/zkOverlayIcon.h"
 #include "app/CodeExchangeForm.h"
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
@@ -155,7 +156,7 @@ TEST_F(DocumentCommandsTest, CancelledOpenStillResetsTheCaret) {
     EXPECT_TRUE(form->Memo1->Modified());
     EXPECT_EQ(form->Memo1->SelStart(), 0);
     EXPECT_FALSE(form->FileSave1->isEnabled());
-    EXPECT_EQ(form->zkOverlayIcon1.ImageIndex, -1);
+    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), -1);
 }
 
 TEST_F(DocumentCommandsTest, DropOpensTheFirstFileInTheDocumentsCode) {
@@ -167,8 +168,8 @@ TEST_F(DocumentCommandsTest, DropOpensTheFirstFileInTheDocumentsCode) {
     form->WMDropFiles({a, b, Path("c.txt")});
     EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本"));
     EXPECT_EQ(form->FFileName, a);
-    EXPECT_EQ(form->zkOverlayIcon1.ImageIndex, 0);
-    EXPECT_EQ(form->zkOverlayIcon1.Hint, QStringLiteral("ファイルを開いています。"));
+    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 0);
+    EXPECT_EQ(form->zkOverlayIcon1->Hint(), QStringLiteral("ファイルを開いています。"));
 }
 
 TEST_F(DocumentCommandsTest, UnreadableFileKeepsTheDocument) {
@@ -188,8 +189,9 @@ TEST_F(DocumentCommandsTest, OverwriteQuestionNoWritesNothing) {
     prompts.FileAnswers = {{true, path, 1}};
     prompts.Answers = {QMessageBox::No};
     EXPECT_FALSE(form->SaveFileAs());
-    EXPECT_EQ(prompts.Asked.back().Text,
-              QStringLiteral("OK を押すと %1 を上書きします。").arg(QDir::toNativeSeparators(path)));
+    EXPECT_EQ(
+        prompts.Asked.back().Text,
+        QStringLiteral("OK を押すと %1 を上書きします。").arg(QDir::toNativeSeparators(path)));
     EXPECT_EQ(ReadBytes(path), QByteArray("old"));
     EXPECT_EQ(form->FFileName, QStringLiteral("名称未設定"));
     EXPECT_TRUE(form->Memo1->Modified());
@@ -232,7 +234,7 @@ TEST_F(DocumentCommandsTest, StrayBytesSurviveOpenEditSave) {
 TEST_F(DocumentCommandsTest, ReReadInAChosenCode) {
     const QString path = Path("really-euc.txt");
     WriteBytes(path, QByteArray("\xC6\xFC\xCB\xDC\xB8\xEC")); // 日本語 in EUC-JP
-    Open(path, 2);                                             // read as Shift-JIS
+    Open(path, 2);                                            // read as Shift-JIS
     ASSERT_NE(form->Memo1->Text(), QStringLiteral("日本語"));
     prompts.Answers.clear();
 

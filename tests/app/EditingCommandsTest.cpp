@@ -1,3 +1,4 @@
+#include "accessories/zkOverlayIcon.h"
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
 #include "editing/LinesForm.h"
@@ -10,8 +11,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QMenu>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QTest>
@@ -67,13 +68,14 @@ TEST_F(EditingCommandsTest, StartStatesAndTheFirstCharacter) {
     EXPECT_EQ(form->ActionManager1->All().size(), 35);
     EXPECT_TRUE(Action("FileOpen1")->shortcut().isEmpty()); // no Ctrl+O anywhere
     for (QAction* a : form->ActionManager1->All()) {
-        EXPECT_NE(a->shortcut(), QKeySequence(QStringLiteral("Ctrl+O"))) << a->objectName().toStdString();
+        EXPECT_NE(a->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")))
+            << a->objectName().toStdString();
     }
     QTest::keyClicks(memo, QStringLiteral("x"));
     for (const char* name : {"FileSave1", "SearchFind1", "SearchFindNext1", "SearchFindFirst1"}) {
         EXPECT_TRUE(Action(name)->isEnabled()) << name;
     }
-    EXPECT_EQ(form->zkOverlayIcon1.ImageIndex, 3);
+    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 3);
     EXPECT_TRUE(form->Timer1->isActive());
 }
 
@@ -116,7 +118,8 @@ TEST_F(EditingCommandsTest, MenusToolbarAndContextMenuFollowTheLayout) {
     for (QAction* a : form->ActionMainMenuBar1->actions()) {
         menus << a->text();
     }
-    EXPECT_EQ(menus, (QStringList{"ファイル(&F)", "編集(&E)", "検索(&S)", "SQL変換(&Q)", "ヘルプ(&H)"}));
+    EXPECT_EQ(menus,
+              (QStringList{"ファイル(&F)", "編集(&E)", "検索(&S)", "SQL変換(&Q)", "ヘルプ(&H)"}));
     QStringList edit;
     for (QAction* a : form->ActionMainMenuBar1->actions().at(1)->menu()->actions()) {
         edit << (a->isSeparator() ? QStringLiteral("-") : a->text());

@@ -65,10 +65,10 @@ TEST_F(MainWindowTest, FirstRunUsesDesignValuesAndCloseWritesAllSixteen) {
 
     const auto s = quillo::platform::OpenSettings();
     const QStringList expected = {
-        "Window-Left",      "Window-Top",       "Window-Width",      "Window-Height",
-        "Font-Name",        "Font-Size",        "Font-Italic",       "Font-Bold",
-        "Font-UnderLine",   "Font-StrikeOut",   "File-UseBOM",       "Font-Color",
-        "PrintMargin-Left", "PrintMargin-Top",  "PrintMargin-Right", "PrintMargin-Bottom"};
+        "Window-Left",      "Window-Top",      "Window-Width",      "Window-Height",
+        "Font-Name",        "Font-Size",       "Font-Italic",       "Font-Bold",
+        "Font-UnderLine",   "Font-StrikeOut",  "File-UseBOM",       "Font-Color",
+        "PrintMargin-Left", "PrintMargin-Top", "PrintMargin-Right", "PrintMargin-Bottom"};
     for (const QString& key : expected) {
         EXPECT_TRUE(s->contains(key)) << key.toStdString();
     }

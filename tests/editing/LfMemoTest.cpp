@@ -1,5 +1,5 @@
-#include "editing/DisplayWidth.h"
 #include "editing/LfMemo.h"
+#include "editing/DisplayWidth.h"
 
 #include <gtest/gtest.h>
 
@@ -39,8 +39,8 @@ TEST(DisplayWidthTest, CountsCp932BytesAndTabStops) {
     EXPECT_EQ(DisplayWidth(u"\t"), 8);
     EXPECT_EQ(DisplayWidth(u"あ"), 2);
     EXPECT_EQ(DisplayWidth(u""), 0);
-    EXPECT_EQ(DisplayWidth(u"ｱｲ"), 2);         // half-width katakana: one byte each
-    EXPECT_EQ(DisplayWidth(u"漢字\t"), 8);     // the tab goes to the next stop
+    EXPECT_EQ(DisplayWidth(u"ｱｲ"), 2);     // half-width katakana: one byte each
+    EXPECT_EQ(DisplayWidth(u"漢字\t"), 8); // the tab goes to the next stop
     EXPECT_EQ(DisplayWidth(u"1234567\t"), 8);
     EXPECT_EQ(DisplayWidth(u"12345678\t"), 16);
     EXPECT_EQ(DisplayWidth(u"\U0001F600"), 1); // no CP932 form: one substitute byte
@@ -229,7 +229,9 @@ TEST_F(MemoTest, RulerMarksTheCaretColumn) {
     const QImage ruler = memo.RulerBitmap().toImage();
     const qreal w = QFontMetricsF(memo.font()).horizontalAdvance(u'0');
     const int y = 1;
-    const auto cellX = [w](int k) { return static_cast<int>(3 + k * w + w / 2); };
+    const auto cellX = [w](int k) {
+        return static_cast<int>(3 + k * w + w / 2);
+    };
     // Cell 12 is filled with the ruler colour, its neighbours are not.
     EXPECT_EQ(QColor(ruler.pixel(cellX(11), y)), memo.LineColumnColor());
     EXPECT_EQ(QColor(ruler.pixel(cellX(10), y)), memo.GutterColor());

@@ -66,7 +66,26 @@ public:
 
     void ShowException(QWidget*, const QString& message) override { Errors.push_back(message); }
 
+    // Print dialogs answer from PrintDialogAnswers (true: accepted).
+    std::deque<bool> PrintDialogAnswers;
+    bool ExecutePrintDialog(QWidget*, printing::THxPrintDialog&) override { return NextPrint(); }
+    bool ExecutePrinterSetupDialog(QWidget*, printing::THxPrinterSetupDialog&) override {
+        return NextPrint();
+    }
+    bool ExecutePageSetupDialog(QWidget*, printing::TPageSetupDialog&) override {
+        return NextPrint();
+    }
+
 private:
+    bool NextPrint() {
+        if (PrintDialogAnswers.empty()) {
+            ADD_FAILURE() << "unscripted print dialog";
+            return false;
+        }
+        const bool a = PrintDialogAnswers.front();
+        PrintDialogAnswers.pop_front();
+        return a;
+    }
     app::TFileDialogAnswer NextFile(const app::TFileDialogRequest& r) {
         FileRequests.push_back(r);
         if (FileAnswers.empty()) {

@@ -1,0 +1,77 @@
+#include "app/backup/BackupFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace quillo::backup {
+
+namespace {
+
+QString FromUtf16LeUnits(QByteArrayView bytes) {
+    QString text(bytes.size() / 2, Qt::Uninitialized);
+    const auto* p = reinterpret_cast<const uchar*>(bytes.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        text[i] = QChar(static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8)));
+    }
+    return text;
+}
+
+[[noreturn]] void Fail(const QString& format, const QString& path, const QString& reason) {
+    throw EBackupError(format.arg(QDir::toNativeSeparators(path), reason).toStdString());
+}
+
+} // namespace
+
+void WriteBackupFile(const QString& path, QStringView text) {
+    const QByteArray bytes = codepage::EncodeDocument(text, codepage::kUtf16Le).bytes;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        Fail(QStringLiteral("ファイル %1 を作成できません。%2"), path, file.errorString());
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        Fail(QStringLiteral("ファイル %1 に書き込めません。%2"), path, reason);
+    }
+}
+
+codepage::LoadedText ReadBackupFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Fail(QStringLiteral("ファイル %1 を開けません。%2"), path, file.errorString());
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Fail(QStringLiteral("ファイル %1 を読み込めません。%2"), path, file.errorString());
+    }
+    if (bytes.startsWith("\xFF\xFE")) {
+        // Our own units back exactly as written.  Not through the general
+        // reader: a text that starts with U+0000 would look like UTF-32 there.
+        codepage::LoadedText loaded;
+        loaded.codePage = codepage::kUtf16Le;
+        const QByteArrayView body = QByteArrayView(bytes).sliced(2);
+        loaded.text = FromUtf16LeUnits(body);
+        if (body.size() % 2 != 0) {
+            loaded.text += QChar(static_cast<char16_t>(0xDC00 + uchar(body.back())));
+            loaded.badBytes = 1;
+        }
+        return loaded;
+    }
+    // Earlier versions wrote Shift-JIS without a mark.  Such a text may
+    // begin with the bytes of a UTF-8 mark, which must not be taken as one.
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        const codepage::ConvertResult utf16 =
+            codepage::ConvertCodePage(codepage::kShiftJis, codepage::kUtf16Le, bytes);
+        if (!utf16.success) {
+            throw codepage::ECodePageError("Shift-JIS converter unavailable");
+        }
+        codepage::LoadedText loaded;
+        loaded.codePage = codepage::kShiftJis;
+        loaded.text = FromUtf16LeUnits(utf16.bytes);
+        return loaded;
+    }
+    return codepage::LoadTextFile(bytes, codepage::kShiftJis);
+}
+
+} // namespace quillo::backup

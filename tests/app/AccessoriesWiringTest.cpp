@@ -1,0 +1,117 @@
+#include "accessories/About.h"
+#include "accessories/LfFileHistorys.h"
+#include "accessories/zkOverlayIcon.h"
+#include "app/W2kMain.h"
+#include "editing/LfMemo.h"
+#include "platform/SettingsStore.h"
+#include "support/ScriptedPrompts.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+using quillo::app::TWin2kAppForm;
+using quillo::testing::ScriptedPrompts;
+
+namespace {
+
+class AccessoriesWiringTest : public ::testing::Test {
+protected:
+    void SetUp() override { quillo::platform::OpenSettings()->clear(); }
+
+    std::unique_ptr<TWin2kAppForm> Start(const QStringList& args) {
+        auto form = std::make_unique<TWin2kAppForm>(args, prompts);
+        form->show();
+        QApplication::processEvents();
+        return form;
+    }
+
+    QMenu* HistoryMenu(TWin2kAppForm& form) const {
+        for (QAction* top : form.ActionMainMenuBar1->actions()) {
+            if (top->text() == QStringLiteral("ファイル(&F)")) {
+                for (QAction* a : top->menu()->actions()) {
+                    if (a->menu() != nullptr && a->text() == QStringLiteral("履歴から開く(&H)")) {
+                        return a->menu();
+                    }
+                }
+            }
+        }
+        return nullptr;
+    }
+
+    QTemporaryDir dir;
+    ScriptedPrompts prompts;
+};
+
+} // namespace
+
+TEST_F(AccessoriesWiringTest, OpenedFilesReachTheRecentMenuAndTheStore) {
+    const QString path = dir.filePath(QStringLiteral("recent.txt"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("hello");
+    }
+    {
+        auto form = Start({QStringLiteral("-q")});
+        QMenu* menu = HistoryMenu(*form);
+        ASSERT_NE(menu, nullptr);
+        EXPECT_TRUE(menu->actions().isEmpty() ||
+                    menu->actions().constFirst()->text() != QStringLiteral("&Action1"));
+        prompts.FileAnswers = {{true, path, 1}};
+        form->FileOpen1Execute();
+        ASSERT_FALSE(menu->actions().isEmpty());
+        EXPECT_EQ(menu->actions().constFirst()->statusTip(), path);
+        EXPECT_TRUE(form->close());
+    }
+    EXPECT_EQ(
+        quillo::platform::OpenSettings()->value(QStringLiteral("FileHistory/File0")).toString(),
+        path);
+
+    // The next start shows it, and choosing it opens the file.
+    auto form = Start({QStringLiteral("-q")});
+    QMenu* menu = HistoryMenu(*form);
+    ASSERT_FALSE(menu->actions().isEmpty());
+    menu->actions().constFirst()->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("hello"));
+    EXPECT_EQ(form->FFileName, path);
+}
+
+TEST_F(AccessoriesWiringTest, SplashUnlessQuiet) {
+    {
+        auto form = Start({});
+        ASSERT_NE(form->FAboutBox, nullptr);
+        EXPECT_TRUE(form->FAboutBox->isVisible());
+        form->WindowMessage();
+        EXPECT_EQ(form->FAboutBox, nullptr);
+        form->WindowMessage(); // a second notice finds nothing to close
+    }
+    auto quiet = Start({QStringLiteral("x.txt"), QStringLiteral("-q")});
+    EXPECT_EQ(quiet->FAboutBox, nullptr);
+}
+
+TEST_F(AccessoriesWiringTest, AboutBoxAndOverlayStates) {
+    auto form = Start({QStringLiteral("-q")});
+    bool shown = false;
+    prompts.DialogScripts.push_back([&](QDialog& d) {
+        shown = dynamic_cast<quillo::accessories::TAboutBox*>(&d) != nullptr;
+        return int(QDialog::Accepted);
+    });
+    (*form->ActionManager1)["HespAbout1"]->trigger();
+    EXPECT_TRUE(shown);
+
+    form->Memo1->setFocus();
+    QTest::keyClicks(form->Memo1, QStringLiteral("a"));
+    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 3);
+    prompts.Answers = {QMessageBox::No};
+    form->FileNew1Execute();
+    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 0);
+    EXPECT_TRUE(form->zkOverlayIcon1->Hint().isEmpty());
+}
