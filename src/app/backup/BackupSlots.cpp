@@ -20,9 +20,15 @@ namespace {
 
 const QString kGroup = QStringLiteral("Backup");
 
-QString FileKey(int n) { return QStringLiteral("BackUpFile%1").arg(n); }
-QString CodeKey(int n) { return QStringLiteral("BackUpCode%1").arg(n); }
-QString PidKey(int n) { return QStringLiteral("BackUpPid%1").arg(n); }
+QString FileKey(int n) {
+    return QStringLiteral("BackUpFile%1").arg(n);
+}
+QString CodeKey(int n) {
+    return QStringLiteral("BackUpCode%1").arg(n);
+}
+QString PidKey(int n) {
+    return QStringLiteral("BackUpPid%1").arg(n);
+}
 
 struct TSlotValues {
     QString FileName;
@@ -65,7 +71,9 @@ std::set<int> SearchNumbers(const QSettings& settings) {
 TBackupEnvironment TBackupEnvironment::System() {
     TBackupEnvironment env;
     env.DataFolder = platform::AppDataFolder();
-    env.OpenSettings = [] { return platform::OpenSettings(); };
+    env.OpenSettings = [] {
+        return platform::OpenSettings();
+    };
     env.IsInstanceRunning = [own = platform::OwnExecutableName()](qint64 pid) {
         return platform::IsInstanceRunning(pid, own);
     };
@@ -77,8 +85,7 @@ TBackupEnvironment TBackupEnvironment::System() {
 // the lock goes.
 class TBackupSlots::TLockedSettings {
 public:
-    explicit TLockedSettings(const TBackupEnvironment& env)
-        : FLock(LockPath(env)) {
+    explicit TLockedSettings(const TBackupEnvironment& env) : FLock(LockPath(env)) {
         if (!FLock.tryLock(10000)) {
             throw EBackupError(QStringLiteral("バックアップ情報をロックできません。(%1)")
                                    .arg(QDir::toNativeSeparators(LockPath(env)))
@@ -96,10 +103,9 @@ public:
         FSettings->endGroup();
         FSettings->sync();
         if (FSettings->status() != QSettings::NoError) {
-            throw EBackupError(
-                QStringLiteral("バックアップ情報を書き込めません。(%1)")
-                    .arg(QDir::toNativeSeparators(FSettings->fileName()))
-                    .toStdString());
+            throw EBackupError(QStringLiteral("バックアップ情報を書き込めません。(%1)")
+                                   .arg(QDir::toNativeSeparators(FSettings->fileName()))
+                                   .toStdString());
         }
         FSettings->beginGroup(kGroup);
     }

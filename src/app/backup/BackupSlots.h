@@ -53,7 +53,7 @@ class TBackupSlots {
 public:
     explicit TBackupSlots(TBackupEnvironment environment = TBackupEnvironment::System());
 
-    int BackupNum() const { return FBackupNum; }   // 0 until a slot is held
+    int BackupNum() const { return FBackupNum; } // 0 until a slot is held
     QString BackupFile() const { return FBackupFile; }
     QString BackupFileOf(int slot) const;
 
