@@ -34,7 +34,7 @@ $(REGEX_FUZZ_DIR)/fuzz_regex_match: tests/regex/fuzz/fuzz_regex_match.cpp $(REGE
 fuzz-regex-match: $(REGEX_FUZZ_DIR)/fuzz_regex_match
 	@mkdir -p $(REGEX_FUZZ_DIR)/corpus-match
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
-	$(REGEX_FUZZ_DIR)/fuzz_regex_match -max_total_time=$(FUZZ_SECONDS) -timeout=20 \
+	$(REGEX_FUZZ_DIR)/fuzz_regex_match -max_total_time=$(FUZZ_SECONDS) -timeout=60 \
 		-max_len=512 -print_final_stats=1 -dict=tests/regex/fuzz/regex.dict \
 		-artifact_prefix=$(REGEX_FUZZ_DIR)/ \
 		$(REGEX_FUZZ_DIR)/corpus-match tests/regex/fuzz/seeds-parse

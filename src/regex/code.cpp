@@ -491,6 +491,20 @@ void TRECharClassCode::Finish() {
     FCodeList = std::move(kept);
     std::stable_sort(FCodeList.begin(), FCodeList.end(),
                      [](const auto& a, const auto& b) { return a->CompareCode(b.get()) < 0; });
+    // The members test the text within the engine's match range; point it at each ASCII
+    // character in turn for as long as the table is made.
+    const char16_t* top = FRegExp->FMatchTopP;
+    const char16_t* end = FRegExp->FMatchEndP;
+    for (char16_t c = 0; c < 128; ++c) {
+        const char16_t text[1] = {c};
+        FRegExp->FMatchTopP = text;
+        FRegExp->FMatchEndP = text + 1;
+        int len = 0;
+        FAscii[c] = Contains(text, len) && len == 1;
+    }
+    FRegExp->FMatchTopP = top;
+    FRegExp->FMatchEndP = end;
+    FAsciiKnown = true;
 }
 
 bool TRECharClassCode::Contains(const char16_t* AStr, int& Len) const {
@@ -522,6 +536,13 @@ bool TRECharClassCode::Contains(const char16_t* AStr, int& Len) const {
 bool TRECharClassCode::IsEqual(const char16_t* AStr, int& Len) const {
     if (AStr >= MatchEndP()) {
         return false;
+    }
+    if (*AStr < 128 && FAsciiKnown) {
+        if (FAscii[*AStr] == FNegative) {
+            return false;
+        }
+        Len = 1;
+        return true;
     }
     int len = 0;
     const bool in = Contains(AStr, len);

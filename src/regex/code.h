@@ -290,6 +290,9 @@ private:
     std::vector<std::unique_ptr<TRECode>> FCodeList;
     TREOptions FOptions;
     bool FIsSimple = false;
+    // Membership of the ASCII characters, worked out once the class is complete.
+    bool FAsciiKnown = false;
+    bool FAscii[128] = {};
 };
 
 // \X: a character that is not a mark, then any number of marks.

@@ -198,6 +198,15 @@ void TREMatchEngine::CollectLeadCodes() {
                 break;
             case nkLoopExit:
                 break;
+            case nkBehindMatch:
+            case nkBehindNoMatch:
+                // A look-behind consumes nothing: what follows it leads the match.
+                if (const TRENFAState* end = Head(t->FExtendTo)) {
+                    work.emplace_back(end->FTransitTo, offset);
+                } else {
+                    ok = false;
+                }
+                break;
             case nkNormal:
             case nkChar:
                 if (t->FCode->Kind() == ckAnyChar) {

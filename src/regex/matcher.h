@@ -46,7 +46,7 @@ public:
     static constexpr int kMaxCallDepth = 5000;
     // Backtracks one search may make before it gives up with ERxRegExpRuntime; only patterns
     // the memo cannot help (back-references, counted loops, calls) ever come near it.
-    static constexpr std::uint64_t kMaxBacktracks = 50000000;
+    static constexpr std::uint64_t kMaxBacktracks = 10000000;
 
     explicit TREMatchEngine(TRxRegExp& ARegExp) : FRegExp(ARegExp) {}
 

@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
             ++count;
         }
+        // Searches that reached the matcher's limits above are not repeated.
         re.Replace(subject, u"[$1|$&|${n}|$+]", 0, 1);
         std::vector<std::u16string> pieces;
         re.Split(subject, pieces, 0, 1);
