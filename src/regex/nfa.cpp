@@ -95,6 +95,19 @@ void TRENFA::Compile() {
         }
         work.push_back({TBuildItem::baBuild, body, s1, s2, 0, 0, lkGreedy});
     };
+    auto buildLoop = [&](const TREBinCode* bin, int entry, int exit, int lo, int hi) {
+        const int s1 = NewState();
+        const int s2 = NewState();
+        TRENFAState* t = AddTransition(nkLoop, entry, hi, lo, nullptr, s1);
+        t->FMatchKind = bin->MatchKind();
+        t->FExtendTo = s2;
+        t->FExitTo = exit;
+        if (lo == 0 && entry == FBEntryState) {
+            work.push_back({TBuildItem::baMoveBegin, nullptr, entry, exit, 0, 0, lkGreedy});
+        }
+        work.push_back({TBuildItem::baAddLoopTail, nullptr, s1, exit, 0, s2, lkGreedy});
+        scoped(bin->Left(), entry, exit, s1, s2);
+    };
     while (!work.empty()) {
         const TBuildItem item = work.back();
         work.pop_back();
@@ -167,7 +180,9 @@ void TRENFA::Compile() {
         }
         case opQuest:
             if (bin->MatchKind() == lkPossessive) {
-                goto quest_as_loop;
+                // A possessive optional part is a possessive loop of at most one iteration.
+                buildLoop(bin, entry, exit, 0, 1);
+                break;
             }
             if (entry == FBEntryState) {
                 work.push_back({TBuildItem::baMoveBegin, nullptr, entry, exit, 0, 0, lkGreedy});
@@ -197,23 +212,8 @@ void TRENFA::Compile() {
             break;
         }
         case opLoop:
-        quest_as_loop : {
-            // A possessive optional part is a possessive loop of at most one iteration.
-            const bool quest = bin->Op() == opQuest;
-            const int s1 = NewState();
-            const int s2 = NewState();
-            TRENFAState* t = AddTransition(nkLoop, entry, quest ? 1 : bin->Max(),
-                                           quest ? 0 : bin->Min(), nullptr, s1);
-            t->FMatchKind = bin->MatchKind();
-            t->FExtendTo = s2;
-            t->FExitTo = exit;
-            if ((quest || bin->Min() == 0) && entry == FBEntryState) {
-                work.push_back({TBuildItem::baMoveBegin, nullptr, entry, exit, 0, 0, lkGreedy});
-            }
-            work.push_back({TBuildItem::baAddLoopTail, nullptr, s1, exit, 0, s2, lkGreedy});
-            scoped(bin->Left(), entry, exit, s1, s2);
+            buildLoop(bin, entry, exit, bin->Min(), bin->Max());
             break;
-        }
         case opAheadMatch:
         case opAheadNoMatch:
         case opBehindMatch:
