@@ -1,0 +1,159 @@
+#include "search/TextSearcher.h"
+
+#include "regex/regexp.h"
+
+#include <limits>
+
+namespace quillo::search {
+
+namespace {
+
+std::u16string ToU16(const QString& s) {
+    return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
+                          static_cast<std::size_t>(s.size()));
+}
+
+QString FromU16(const std::u16string& s) {
+    return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
+}
+
+// The engine counts in int, 1-based.
+int EngineOffset(qsizetype pos) {
+    if (pos + 1 > std::numeric_limits<int>::max()) {
+        throw ERxRegExpRuntime(u"Text too long");
+    }
+    return static_cast<int>(pos + 1);
+}
+
+TTextMatch LastMatch(const TRxRegExp& rx) {
+    return {qsizetype{rx.MatchPos(0)} - 1, qsizetype{rx.MatchLen(0)}};
+}
+
+bool IsAsciiAlnum(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+}
+
+} // namespace
+
+QString EscapeLiteral(const QString& text) {
+    QString out;
+    out.reserve(text.size() * 2);
+    for (const QChar c : text) {
+        // A backslash before any ASCII character that is not a letter or digit
+        // stands for that character; letters and others stand for themselves.
+        if (c.unicode() < 0x80 && !IsAsciiAlnum(c)) {
+            out += QLatin1Char('\\');
+        }
+        out += c;
+    }
+    return out;
+}
+
+TTextSearcher::TTextSearcher(const QString& pattern, bool useEngine, bool matchCase)
+    : FPattern(pattern), FTemplate(useEngine) {
+    if (!useEngine && matchCase) {
+        return;
+    }
+    FRegExp = std::make_unique<TRxRegExp>();
+    FRegExp->SetMultiLine(true);
+    FRegExp->SetIgnoreCase(!matchCase);
+    // No line-end string: a search then starts exactly at the offset given,
+    // also on a line break.
+    FRegExp->SetEOL(std::u16string());
+    FRegExp->SetExpression(ToU16(useEngine ? pattern : EscapeLiteral(pattern)));
+    FRegExp->Compile();
+}
+
+TTextSearcher::~TTextSearcher() = default;
+
+TTextMatch TTextSearcher::Find(const QString& text, qsizetype from, TEmptyMatch empty) {
+    if (FPattern.isEmpty() || from > text.size()) {
+        return {};
+    }
+    if (!FRegExp) {
+        return {text.indexOf(FPattern, from), FPattern.size()};
+    }
+    TRxRegExp& rx = *FRegExp;
+    rx.SetInputString(ToU16(text));
+    bool found = rx.ExecPos(EngineOffset(from), 0);
+    while (found) {
+        const TTextMatch m = LastMatch(rx);
+        const bool skip = m.Len == 0 && (empty == TEmptyMatch::emSkipped ||
+                                         (empty == TEmptyMatch::emSkippedAtStart && m.Pos == from));
+        if (!skip) {
+            return m;
+        }
+        found = rx.ExecNext(); // one unit further after an empty match
+    }
+    return {};
+}
+
+QString TTextSearcher::Expand(const QString& text, const TTextMatch& match,
+                              const QString& replacement) {
+    if (!FTemplate) {
+        return replacement;
+    }
+    // Replacing the first match from the match's own start in the whole text
+    // lets the template see the real context ($`, $', look-arounds).
+    const std::u16string input = ToU16(text);
+    const std::u16string out =
+        FRegExp->Replace(input, ToU16(replacement), 1, EngineOffset(match.Pos));
+    const auto tail = static_cast<qsizetype>(input.size()) - match.Pos - match.Len;
+    const auto length = static_cast<qsizetype>(out.size()) - match.Pos - tail;
+    return FromU16(
+        out.substr(static_cast<std::size_t>(match.Pos), static_cast<std::size_t>(length)));
+}
+
+TReplaceResult TTextSearcher::ReplaceAll(const QString& text, qsizetype from,
+                                         const QString& replacement) {
+    TReplaceResult result;
+    if (FPattern.isEmpty() || from > text.size()) {
+        result.Text = text;
+        return result;
+    }
+    if (!FRegExp) {
+        result.Text.reserve(text.size());
+        qsizetype last = 0;
+        for (qsizetype pos = text.indexOf(FPattern, from); pos >= 0;
+             pos = text.indexOf(FPattern, last)) {
+            result.Text += QStringView(text).mid(last, pos - last);
+            result.Text += replacement;
+            result.CaretAfter = result.Text.size();
+            ++result.Count;
+            last = pos + FPattern.size();
+        }
+        result.Text += QStringView(text).mid(last);
+        return result;
+    }
+    TRxRegExp& rx = *FRegExp;
+    qsizetype lastEnd = -1;
+    rx.OnMatch = [&](TRxRegExp& re) {
+        if (re.MatchLen(0) > 0) {
+            lastEnd = re.MatchPos(0) - 1 + re.MatchLen(0);
+            ++result.Count;
+        }
+    };
+    const std::u16string input = ToU16(text);
+    std::u16string out;
+    try {
+        if (FTemplate) {
+            out = rx.Replace(input, ToU16(replacement), 0, EngineOffset(from));
+        } else {
+            const std::u16string plain = ToU16(replacement);
+            out = rx.Replace(
+                input, [&](TRxRegExp&) { return plain; }, 0, EngineOffset(from));
+        }
+    } catch (...) {
+        rx.OnMatch = nullptr;
+        throw;
+    }
+    rx.OnMatch = nullptr;
+    result.Text = FromU16(out);
+    if (result.Count > 0) {
+        result.CaretAfter = result.Text.size() - (text.size() - lastEnd);
+    }
+    return result;
+}
+
+} // namespace quillo::search
