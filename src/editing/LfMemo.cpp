@@ -18,18 +18,21 @@ namespace quillo::editing {
 // A strip of the view (gutter or ruler): shows its bitmap and nothing else.
 class TLfMemoStrip : public QWidget {
 public:
-    TLfMemoStrip(QWidget* parent, const QPixmap& bitmap) : QWidget(parent), FBitmap(bitmap) {
+    TLfMemoStrip(TLfMemo* memo, const QPixmap& bitmap)
+        : QWidget(memo), FMemo(memo), FBitmap(bitmap) {
         setAttribute(Qt::WA_OpaquePaintEvent);
         setCursor(Qt::ArrowCursor);
     }
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        FMemo->EnsureStrips();
         QPainter p(this);
         p.drawPixmap(0, 0, FBitmap);
     }
 
 private:
+    TLfMemo* FMemo;
     const QPixmap& FBitmap;
 };
 
@@ -89,11 +92,11 @@ TLfMemo::TLfMemo(QWidget* owner) : QPlainTextEdit(owner) {
     setTabChangesFocus(false);
     connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int dy) {
         if (dy != 0) {
-            PaintStrips();
+            InvalidateStrips();
         }
     });
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { PaintStrips(); });
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { PaintStrips(); });
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { InvalidateStrips(); });
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { InvalidateStrips(); });
     // Setting the margin counts as a change of the document; a new view is not modified.
     document()->setModified(false);
 }
@@ -135,7 +138,8 @@ void TLfMemo::Layout(bool firstPaint) {
                              std::max(0, contentsRect().width() - gutterWidth),
                              m_FTGutter.height());
     FGutterStrip->raise();
-    PaintStrips();
+    FLabels = TLabelCache{};
+    InvalidateStrips();
 }
 
 void TLfMemo::showEvent(QShowEvent* event) {
@@ -162,7 +166,7 @@ void TLfMemo::changeEvent(QEvent* event) {
 
 void TLfMemo::paintEvent(QPaintEvent* event) {
     QPlainTextEdit::paintEvent(event);
-    PaintStrips();
+    InvalidateStrips();
 }
 
 void TLfMemo::RepaintStrips() {
@@ -171,10 +175,24 @@ void TLfMemo::RepaintStrips() {
     FRulerStrip->repaint();
 }
 
+void TLfMemo::InvalidateStrips() {
+    // Drawn when the strips are next shown, once however many changes came.
+    FStripsDirty = true;
+    FGutterStrip->update();
+    FRulerStrip->update();
+}
+
+void TLfMemo::EnsureStrips() {
+    if (FStripsDirty) {
+        PaintStrips();
+    }
+}
+
 void TLfMemo::PaintStrips() {
     if (m_FMemBitmap.isNull() || m_FTGutterBitmap.isNull() || m_FFirstPaint) {
         return;
     }
+    FStripsDirty = false;
     {
         QPainter canvas(&m_FMemBitmap);
         PaintRGutter(canvas);
@@ -187,8 +205,6 @@ void TLfMemo::PaintStrips() {
         canvas.setFont(font());
         PaintLineColumn(canvas);
     }
-    FGutterStrip->update();
-    FRulerStrip->update();
 }
 
 void TLfMemo::PaintRGutter(QPainter& canvas) {
@@ -215,9 +231,11 @@ void TLfMemo::PaintLineNo(QPainter& canvas) {
         if (top >= m_FMemBitmap.height()) {
             break;
         }
-        const QRect band(5, top, right - 5, qRound(geom.height()));
-        canvas.drawText(band, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                        QString::number(qint64{FStartLineNo} + block.blockNumber()));
+        const qint64 number = qint64{FStartLineNo} + block.blockNumber();
+        const QStaticText& label = FLabels.Number(number, bold);
+        const QSizeF size = label.size();
+        canvas.drawStaticText(
+            QPointF(right - size.width(), top + (geom.height() - size.height()) / 2), label);
     }
 }
 
@@ -261,23 +279,69 @@ void TLfMemo::PaintLineColumn(QPainter& canvas) {
 
     const int cells = static_cast<int>(width() / w);
     const int bottom = m_FTGutter.bottom();
-    for (int k = 0; k < cells; ++k) {
-        const int c = d + k;
-        const QRectF cell(3 + k * w, -1, w, bottom);
-        const QString label(RulerLabel(c + 1));
-        if (c == c0) {
-            canvas.fillRect(cell, FColumnColor);
-            canvas.setFont(bold);
-            canvas.setPen(FGutterColor);
-        } else {
-            canvas.setFont(normal);
-            canvas.setPen(FColumnColor);
+    const QRectF row(3, -1, cells * w, bottom);
+    canvas.setPen(FColumnColor);
+    canvas.setFont(normal);
+    if (FLabels.UniformLabels(normal, w)) {
+        // Every label advances exactly one cell: the row is one run of text.
+        QString labels(cells, u' ');
+        for (int k = 0; k < cells; ++k) {
+            if (d + k != c0) {
+                labels[k] = RulerLabel(d + k + 1);
+            }
         }
-        canvas.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, label);
+        canvas.drawText(row, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, labels);
+    } else {
+        for (int k = 0; k < cells; ++k) {
+            if (d + k != c0) {
+                canvas.drawText(QRectF(3 + k * w, -1, w, bottom),
+                                Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                                QString(RulerLabel(d + k + 1)));
+            }
+        }
+    }
+    // The caret's column: an inverse cell.
+    if (c0 >= d && c0 < d + cells) {
+        const QRectF cell(3 + (c0 - d) * w, -1, w, bottom);
+        canvas.fillRect(cell, FColumnColor);
+        canvas.setFont(bold);
+        canvas.setPen(FGutterColor);
+        canvas.drawText(cell, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                        QString(RulerLabel(c0 + 1)));
     }
 }
 
 // ---- keyboard, mouse and clipboard ----
+
+// ---- cached texts of the strips ----
+
+bool TLfMemo::TLabelCache::UniformLabels(const QFont& font, qreal cell) {
+    if (!Uniform || UniformFont != font) {
+        UniformFont = font;
+        const QFontMetricsF fm(font);
+        bool same = true;
+        for (const QChar c : QStringLiteral("0123456789.: ")) {
+            same = same && qFuzzyCompare(fm.horizontalAdvance(c), cell);
+        }
+        Uniform = same;
+    }
+    return *Uniform;
+}
+
+const QStaticText& TLfMemo::TLabelCache::Number(qint64 number, const QFont& font) {
+    if (NumberFont != font || Numbers.size() > 4096) {
+        Numbers.clear();
+        NumberFont = font;
+    }
+    auto it = Numbers.find(number);
+    if (it == Numbers.end()) {
+        QStaticText text(QString::number(number));
+        text.setTextFormat(Qt::PlainText);
+        text.prepare(QTransform(), font);
+        it = Numbers.insert(number, text);
+    }
+    return *it;
+}
 
 void TLfMemo::keyPressEvent(QKeyEvent* event) {
     bool handled = false;

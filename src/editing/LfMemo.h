@@ -7,10 +7,15 @@
 // position is a UTF-16 index into that text (a line break counts two).
 
 #include <QColor>
+#include <QHash>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRect>
+#include <QStaticText>
 #include <QTextBlock>
+
+#include <optional>
+#include <stdexcept>
 
 class QMenu;
 
@@ -93,6 +98,10 @@ public:
 
     // Redraws both strips at once.
     void RepaintStrips();
+    // Asks for both strips to be drawn when next shown.
+    void InvalidateStrips();
+    // Draws the strips' bitmaps if something changed since they were drawn.
+    void EnsureStrips();
 
     // Geometry of the last layout, for tests and the printing of screens.
     QRect RulerRect() const { return m_FTGutter; }
@@ -154,6 +163,16 @@ private:
     int FLastStartLow = 0;
     int FCaretColumn = 0;
     QMenu* FPopupMenu = nullptr;
+    bool FStripsDirty = true;
+    // Texts the strips draw again and again, prepared once.
+    struct TLabelCache {
+        std::optional<bool> Uniform; // every ruler label advances exactly one cell
+        QFont UniformFont;
+        QFont NumberFont;
+        QHash<qint64, QStaticText> Numbers;
+        bool UniformLabels(const QFont& font, qreal cell);
+        const QStaticText& Number(qint64 number, const QFont& font);
+    } FLabels;
     TLfMemoStrip* FGutterStrip = nullptr;
     TLfMemoStrip* FRulerStrip = nullptr;
 };

@@ -1,0 +1,131 @@
+// One keystroke through the whole window (key dispatch, key-down handler, the
+// view's insertion, the change handler and the caret status) on a 1 MB and a
+// 100 MB document.  The cost must not grow with the document.
+
+#include "app/Prompts.h"
+#include "app/W2kMain.h"
+#include "editing/LfMemo.h"
+#include "platform/FontSubstitutes.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+// Answers nothing: the benchmark never asks.
+class SilentPrompts : public quillo::app::Prompts {
+public:
+    QMessageBox::StandardButton MessageDlg(QWidget*, const QString&, quillo::app::TMsgDlgType,
+                                           QMessageBox::StandardButtons) override {
+        return QMessageBox::Cancel;
+    }
+    int ExecDialog(QDialog&) override { return 0; }
+    quillo::app::TFileDialogAnswer OpenFileDialog(QWidget*,
+                                                  const quillo::app::TFileDialogRequest&) override {
+        return {};
+    }
+    quillo::app::TFileDialogAnswer SaveFileDialog(QWidget*,
+                                                  const quillo::app::TFileDialogRequest&) override {
+        return {};
+    }
+    void ShowException(QWidget*, const QString&) override {}
+    bool ExecutePrintDialog(QWidget*, quillo::printing::THxPrintDialog&) override { return false; }
+    bool ExecutePrinterSetupDialog(QWidget*, quillo::printing::THxPrinterSetupDialog&) override {
+        return false;
+    }
+    bool ExecutePageSetupDialog(QWidget*, quillo::printing::TPageSetupDialog&) override {
+        return false;
+    }
+};
+
+QString MakeText(int megabytes) {
+    const QString line =
+        QStringLiteral("    indented log line with some words 0123456789 and more\r\n");
+    QString text;
+    const qsizetype lines = qsizetype{megabytes} * 1'000'000 / line.size();
+    text.reserve(line.size() * lines);
+    for (qsizetype i = 0; i < lines; ++i) {
+        text += line;
+    }
+    return text;
+}
+
+quillo::app::TWin2kAppForm& Window(int megabytes) {
+    static SilentPrompts prompts;
+    static std::map<int, std::unique_ptr<quillo::app::TWin2kAppForm>> forms;
+    auto& f = forms[megabytes];
+    if (!f) {
+        f = std::make_unique<quillo::app::TWin2kAppForm>(QStringList{QStringLiteral("-q")},
+                                                         prompts);
+        f->show();
+        QApplication::processEvents();
+        f->Memo1->LoadText(MakeText(megabytes));
+        // The caret in the middle of the document, on an indented line.
+        f->Memo1->SetSelStart(f->Memo1->LineIndex(f->Memo1->GetLineCount() / 2) + 10);
+        f->Memo1->setFocus();
+        QApplication::processEvents();
+    }
+    return *f;
+}
+
+// A character typed and taken back: two keystrokes an iteration, so that the
+// line keeps its length.
+void BM_TypeCharacter(benchmark::State& state) {
+    auto& form = Window(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QTest::keyClick(form.Memo1, Qt::Key_X);
+        QTest::keyClick(form.Memo1, Qt::Key_Backspace);
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+    state.counters["lines"] = static_cast<double>(form.Memo1->GetLineCount());
+}
+
+// Enter on a line with a 4-space indentation; the queued indentation is
+// delivered, painting is left to the event loop as in real use.
+void BM_EnterWithIndent(benchmark::State& state) {
+    auto& form = Window(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QTest::keyClick(form.Memo1, Qt::Key_Return);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The same with every pending paint of the window done each time.
+void BM_EnterWithIndentAndPaint(benchmark::State& state) {
+    auto& form = Window(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QTest::keyClick(form.Memo1, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+BENCHMARK(BM_TypeCharacter)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EnterWithIndent)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EnterWithIndentAndPaint)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    // Settings and backups of the benchmark stay out of the user's folders.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
+    QApplication app(argc, argv);
+    quillo::platform::InstallFontSubstitutes();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
