@@ -6,11 +6,13 @@
 #include "platform/Processes.h"
 #include "platform/SettingsStore.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QThread>
 
 #include <set>
 
@@ -86,7 +88,7 @@ TBackupEnvironment TBackupEnvironment::System() {
 class TBackupSlots::TLockedSettings {
 public:
     explicit TLockedSettings(const TBackupEnvironment& env) : FLock(LockPath(env)) {
-        if (!FLock.tryLock(10000)) {
+        if (!Acquire(FLock)) {
             throw EBackupError(QStringLiteral("バックアップ情報をロックできません。(%1)")
                                    .arg(QDir::toNativeSeparators(LockPath(env)))
                                    .toStdString());
@@ -111,6 +113,21 @@ public:
     }
 
 private:
+    // QLockFile's own wait doubles its pauses up to seconds; copies starting
+    // together would starve.  Short even pauses keep the queue moving.
+    static bool Acquire(QLockFile& lock) {
+        QDeadlineTimer deadline(30000);
+        for (;;) {
+            if (lock.tryLock(0)) {
+                return true;
+            }
+            if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired()) {
+                return false;
+            }
+            QThread::msleep(2);
+        }
+    }
+
     static QString LockPath(const TBackupEnvironment& env) {
         platform::CreateFolderLevels(env.DataFolder);
         return env.DataFolder + QStringLiteral("/Backup.lock");
