@@ -24,7 +24,10 @@ QString FromUtf16LeUnits(QByteArrayView bytes) {
 } // namespace
 
 void WriteBackupFile(const QString& path, QStringView text) {
-    const QByteArray bytes = codepage::EncodeDocument(text, codepage::kUtf16Le).bytes;
+    // An empty text is the mark alone (and the encoder is not handed an empty view).
+    const QByteArray bytes = text.isEmpty()
+                                 ? QByteArray("\xFF\xFE")
+                                 : codepage::EncodeDocument(text, codepage::kUtf16Le).bytes;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         Fail(QStringLiteral("ファイル %1 を作成できません。%2"), path, file.errorString());
