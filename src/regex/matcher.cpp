@@ -827,8 +827,11 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             ++frame.Count;
             const bool empty = pos == frame.IterStart;
             SetLoop(frame);
-            // An iteration that matched nothing ends the loop once its minimum is reached.
-            t = (empty && frame.Count >= frame.Loop->FMin) ? LoopExit() : LoopDecide(pos);
+            // An iteration that matched nothing ends an unbounded loop once its minimum is
+            // reached; a bounded one may go on to its maximum, as its copies would.
+            t = (empty && frame.Count >= frame.Loop->FMin && frame.Loop->FMax == kInfinite)
+                    ? LoopExit()
+                    : LoopDecide(pos);
             break;
         }
         case nkGroupBegin:
