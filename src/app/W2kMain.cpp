@@ -6,7 +6,9 @@
 #include "app/ColorValue.h"
 #include "app/FontDialog.h"
 #include "app/PreferenceDialog.h"
+#include "app/backup/BackupSlots.h"
 #include "editing/LfMemo.h"
+#include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"
 #include "printing/PrintCommands.h"
 #include "printing/PrintPrompts.h"
@@ -107,6 +109,8 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(60000);
+    connect(Timer1, &QTimer::timeout, this, &TWin2kAppForm::Timer1Timer);
+    FBackupSlots = std::make_unique<backup::TBackupSlots>();
 
     FontEdit1Dialog = new TFontDialog(this);
     {
@@ -242,8 +246,7 @@ void TWin2kAppForm::AfterCreate(bool ownMessage) {
                 RegisterFileType(FFileName);
             }
         } else {
-            RecoverBackup();
-            recovered = Memo1->Modified();
+            recovered = RecoverBackup();
         }
         RecordBackupSlot();
     }
@@ -297,20 +300,6 @@ bool TWin2kAppForm::FormCloseQuery() {
     }
 }
 
-void TWin2kAppForm::EnsureDataFolder() const {
-    const QString base = QFileInfo(platform::AppDataFolder()).dir().path(); // .../Orvane
-    QDir root(QFileInfo(base).dir());
-    if (!root.exists() && !QDir().mkpath(root.path())) {
-        throw std::runtime_error("data folder");
-    }
-    for (const QString& level : {base, platform::AppDataFolder()}) {
-        if (!QDir(level).exists() && !QDir().mkdir(level)) {
-            throw std::runtime_error("data folder");
-        }
-    }
-    QFile::remove(platform::AppDataFolder() + QStringLiteral("/BuckupFile.lftmp"));
-}
-
 TAppSettingsWrite TWin2kAppForm::CurrentSettings() const {
     TAppSettingsWrite v;
     const QRect frame = frameGeometry();
@@ -336,7 +325,8 @@ void TWin2kAppForm::FormClose() {
         ClearCursorHistory();
         Active = false;
         Timer1->stop();
-        EnsureDataFolder();
+        platform::EnsureAppDataFolder();
+        QFile::remove(platform::AppDataFolder() + QStringLiteral("/BuckupFile.lftmp"));
         {
             const auto store = platform::OpenSettings();
             WriteAppSettings(*store, CurrentSettings());
@@ -376,15 +366,6 @@ void TWin2kAppForm::FontEdit1Execute() {
     }
 }
 
-// ---- calls into parts of the program that come later ----
-
-void TWin2kAppForm::TakeBackupSlot() {}
-void TWin2kAppForm::RecoverBackup() {
-    TakeBackupSlot();
-}
-void TWin2kAppForm::RecordBackupSlot() {}
-void TWin2kAppForm::ReleaseBackupSlot() {}
-void TWin2kAppForm::RegisterFileType(const QString&) {}
 void TWin2kAppForm::ClearCursorHistory() {
     FCursorList.Clear();
 }

@@ -30,6 +30,9 @@ class TImageList;
 class TLfFileHistory;
 class TzkOverlayIcon;
 } // namespace quillo::accessories
+namespace quillo::backup {
+class TBackupSlots;
+}
 namespace quillo::printing {
 class TPrintCommands;
 class TPrintPrompts;
@@ -144,6 +147,7 @@ public:
     void sqlCSharpInsert1Execute();
     void sqlCSharpUpdate1Execute();
     void FileExit1Execute();
+    void Timer1Timer();
     void HespAbout1Execute();
     void HelpContents1Execute();
     void HelpWeb1Execute();
@@ -178,7 +182,6 @@ private:
     void ApplySettings();
     void SetMemoFont(const QFont& font, quint32 color);
     TAppSettingsWrite CurrentSettings() const;
-    void EnsureDataFolder() const;
 
     // Calls into later parts of the program; each is a no-op until that part
     // is in place.
@@ -187,7 +190,8 @@ private:
     void AfterSuccessfulRead(const QString& path, int code, qsizetype badBytes, int overlayIndex);
     bool OpenCommandLineFile(const QString& path);
     void TakeBackupSlot();
-    void RecoverBackup();
+    // True when a backup was read into the view.
+    bool RecoverBackup();
     void RecordBackupSlot();
     void ReleaseBackupSlot();
     void RegisterFileType(const QString& path);
@@ -210,6 +214,7 @@ private:
     quint32 FFontColor = 0;
     bool FClosed = false;
     bool FRestoreFrameSize = false;
+    std::unique_ptr<backup::TBackupSlots> FBackupSlots;
     std::unique_ptr<printing::TPrintPrompts> FPrintPrompts;
     std::unique_ptr<printing::TPrintCommands> FPrintCommands; // made at the first print command
     QSize FStoredOuterSize;

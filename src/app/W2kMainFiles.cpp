@@ -235,7 +235,9 @@ bool TWin2kAppForm::OpenCommandLineFile(const QString& path) {
     bool read = false;
     Guarded([&] {
         SetOverlay(1, QString());
-        const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(), CodePage);
+        // A file handed over by the desktop is read with detection: the code
+        // the document has at start says nothing about the file.
+        const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(), codepage::kDetectCode);
         AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
         read = true;
     });

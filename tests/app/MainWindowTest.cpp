@@ -179,6 +179,17 @@ TEST_F(MainWindowTest, TitleRules) {
         EXPECT_EQ(form->Memo1->SelStart(), 0);
     }
     {
+        // A UTF-8 file without a mark from the command line is detected.
+        const QString u8 = dir.filePath(QStringLiteral("u8.txt"));
+        QFile f(u8);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("日本語のテキスト").toUtf8());
+        f.close();
+        auto form = Start({u8});
+        EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語のテキスト"));
+        EXPECT_EQ(form->CodePage, 65001);
+    }
+    {
         // Two arguments: neither is opened.
         auto form = Start({path, path});
         EXPECT_EQ(form->windowTitle(), QStringLiteral("新規ドキュメント - quillo"));

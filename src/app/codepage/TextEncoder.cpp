@@ -131,7 +131,9 @@ QByteArray encodeUtf16(QStringView text, QByteArrayView mark, bool big) {
     putMark(reinterpret_cast<std::uint8_t*>(bytes.data()), mark);
     auto* out = reinterpret_cast<std::uint8_t*>(bytes.data()) + mark.size();
     if (!big && QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
-        std::memcpy(out, s, static_cast<std::size_t>(2 * text.size()));
+        if (!text.isEmpty()) { // an empty view may carry no storage at all
+            std::memcpy(out, s, static_cast<std::size_t>(2 * text.size()));
+        }
         return bytes;
     }
     for (qsizetype i = 0; i < text.size(); ++i) {

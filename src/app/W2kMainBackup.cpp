@@ -1,0 +1,83 @@
+// The main window's crash-recovery backup and file-type registration.
+
+#include "accessories/zkOverlayIcon.h"
+#include "app/AppStrings.h"
+#include "app/W2kMain.h"
+#include "app/backup/BackupSlots.h"
+#include "app/backup/BackupStrings.h"
+#include "app/backup/FileTypeRegistration.h"
+#include "editing/LfMemo.h"
+#include "platform/DataFolder.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace quillo::app {
+
+void TWin2kAppForm::TakeBackupSlot() {
+    Guarded([this] {
+        FBackupSlots->TakeFreeSlot(FFileName, CodePage);
+        FBackupNum = FBackupSlots->BackupNum();
+        FBackupFile = FBackupSlots->BackupFile();
+    });
+}
+
+bool TWin2kAppForm::RecoverBackup() {
+    bool recovered = false;
+    Guarded([&] {
+        const backup::TRecoveryResult r = FBackupSlots->Recover([this] {
+            SetOverlay(2, backup::strings::RecoveryHint);
+            return FPrompts.MessageDlg(this, backup::strings::RecoveryQuestion,
+                                       TMsgDlgType::mtConfirmation,
+                                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        });
+        FBackupNum = FBackupSlots->BackupNum();
+        FBackupFile = FBackupSlots->BackupFile();
+        FFileName = r.FileName;
+        CodePage = r.CodePage;
+        if (r.Recovered) {
+            Memo1->LoadText(r.Text);
+            Memo1->SetModified(true);
+            // The caption alone: the application title stays that of a new document.
+            setWindowTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+            recovered = true;
+        } else if (r.Asked) {
+            SetOverlay(0, QString());
+            setWindowTitle(strings::NewDocumentTitle);
+        }
+    });
+    return recovered;
+}
+
+void TWin2kAppForm::RecordBackupSlot() {
+    Guarded([this] { FBackupSlots->Record(FFileName, CodePage); });
+}
+
+void TWin2kAppForm::ReleaseBackupSlot() {
+    FBackupSlots->Release();
+}
+
+void TWin2kAppForm::Timer1Timer() {
+    Guarded([this] {
+        zkOverlayIcon1->SetImageIndex(2);
+        platform::EnsureAppDataFolder();
+        if (Memo1->Modified()) {
+            FBackupSlots->WriteBackup(Memo1->Text(), FFileName, CodePage);
+            FBackupNum = FBackupSlots->BackupNum();
+            FBackupFile = FBackupSlots->BackupFile();
+            Timer1->stop();
+        }
+        zkOverlayIcon1->SetImageIndex(1);
+    });
+}
+
+void TWin2kAppForm::RegisterFileType(const QString& path) {
+    Guarded([&] {
+        backup::TFileTypeHost host;
+        host.ExecutablePath = QCoreApplication::applicationFilePath();
+        backup::RegisterFileType(path, FArgs, host);
+    });
+}
+
+} // namespace quillo::app
