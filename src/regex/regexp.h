@@ -75,6 +75,9 @@ public:
     void SetSingleLine(bool v) { SetOption(roSingleLine, v); }
     bool Extended() const { return GetOption(roExtended); }
     void SetExtended(bool v) { SetOption(roExtended, v); }
+    // Kept for the option dialogs that publish it; it has no option bit and changes nothing.
+    bool BackwardCompatible() const { return FBackwardCompatible; }
+    void SetBackwardCompatible(bool v) { FBackwardCompatible = v; }
     bool IgnoreWidth() const { return GetOption(roIgnoreWidth); }
     void SetIgnoreWidth(bool v) { SetOption(roIgnoreWidth, v); }
     bool IgnoreKana() const { return GetOption(roIgnoreKana); }
@@ -128,6 +131,7 @@ public:
     bool FSuccess = false;
     std::u16string FEOL = u"\r\n";
     bool FHasInput = false;
+    bool FBackwardCompatible = false;
 
 private:
     bool RunFrom(const char16_t* Start);
