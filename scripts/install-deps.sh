@@ -18,6 +18,8 @@ packages=(
   libcups2-dev cups-daemon cups-client cups-filters poppler-utils
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the reference engine the regular-expression tests compare with
+  libpcre2-dev
   # fonts standing in for the Windows faces
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fonts-liberation2
   # running the window without a display, screenshots
