@@ -1,4 +1,5 @@
 #include "app/codepage/CodePageDetector.h"
+#include "app/codepage/ByteMarks.h"
 
 #include "app/codepage/CodePageNames.h"
 #include "app/codepage/JapaneseTextModel.h"
@@ -20,33 +21,20 @@ constexpr qsizetype kSampleBytes = 64 * 1024;
 // How much better (in log-likelihood) UTF-16 must read than ASCII to win over it.
 constexpr double kAsciiMargin = 8.0;
 
-bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark) {
-    if (bytes.size() < static_cast<qsizetype>(mark.size())) {
-        return false;
-    }
-    qsizetype i = 0;
-    for (unsigned char b : mark) {
-        if (static_cast<unsigned char>(bytes[i++]) != b) {
-            return false;
-        }
-    }
-    return true;
-}
-
 int markedCode(QByteArrayView bytes) {
-    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+    if (StartsWithBytes(bytes, {0xEF, 0xBB, 0xBF})) {
         return kUtf8;
     }
-    if (startsWith(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
+    if (StartsWithBytes(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
         return kUtf32Le;
     }
-    if (startsWith(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
+    if (StartsWithBytes(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
         return kUtf32Be;
     }
-    if (startsWith(bytes, {0xFF, 0xFE})) {
+    if (StartsWithBytes(bytes, {0xFF, 0xFE})) {
         return kUtf16Le;
     }
-    if (startsWith(bytes, {0xFE, 0xFF})) {
+    if (StartsWithBytes(bytes, {0xFE, 0xFF})) {
         return kUtf16Be;
     }
     return 0;

@@ -1,4 +1,5 @@
 #include "app/codepage/codepage.h"
+#include "app/codepage/ByteMarks.h"
 
 #include "app/codepage/CodePageNames.h"
 #include "app/codepage/TextDecoder.h"
@@ -7,32 +8,7 @@
 namespace quillo::codepage {
 namespace {
 
-bool startsWith(QByteArrayView bytes, std::initializer_list<unsigned char> mark) {
-    if (bytes.size() < static_cast<qsizetype>(mark.size())) {
-        return false;
-    }
-    qsizetype i = 0;
-    for (unsigned char b : mark) {
-        if (static_cast<unsigned char>(bytes[i++]) != b) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool hasConverter(int code) {
-    switch (code) {
-    case 0:
-    case 932:
-    case 51932:
-    case 65001:
-    case 1200:
-    case 1201:
-        return true;
-    default:
-        return IconvNameOf(code) != nullptr;
-    }
-}
+bool hasConverter(int code) { return HasDocumentWriter(code) || IconvNameOf(code) != nullptr; }
 
 } // namespace
 
@@ -57,23 +33,23 @@ LoadedText LoadTextFile(QByteArrayView bytes, int requestedCode) {
     int code = requestedCode < 0 ? DetectCodePage(bytes) : requestedCode;
 
     qsizetype skip = 0;
-    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+    if (StartsWithBytes(bytes, {0xEF, 0xBB, 0xBF})) {
         code = kUtf8;
         skip = 3;
     }
-    if (startsWith(bytes, {0xFF, 0xFE})) {
+    if (StartsWithBytes(bytes, {0xFF, 0xFE})) {
         code = kUtf16Le;
         skip = 2;
     }
-    if (startsWith(bytes, {0xFE, 0xFF})) {
+    if (StartsWithBytes(bytes, {0xFE, 0xFF})) {
         code = kUtf16Be;
         skip = 2;
     }
-    if (startsWith(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
+    if (StartsWithBytes(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
         code = kUtf32Le;
         skip = 4;
     }
-    if (startsWith(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
+    if (StartsWithBytes(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
         code = kUtf32Be;
         skip = 4;
     }
