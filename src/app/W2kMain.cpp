@@ -12,6 +12,9 @@
 #include "platform/SettingsStore.h"
 #include "printing/PrintCommands.h"
 #include "printing/PrintPrompts.h"
+#include "search/DocumentSearch.h"
+#include "search/LfFindDialog.h"
+#include "search/SearchPrompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -122,6 +125,7 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
     BuildActions();
     BuildMenus();
     BuildAccessories();
+    BuildSearch();
 
     FormCreate();
 }
@@ -132,7 +136,10 @@ TWin2kAppForm::~TWin2kAppForm() {
     qApp->removeEventFilter(this);
     disconnect(qApp, nullptr, this, nullptr);
     disconnect(QApplication::clipboard(), nullptr, this, nullptr);
-    disconnect(Memo1, nullptr, this, nullptr);
+    // Children go after this class's members; none may call back into it then.
+    for (QObject* child : findChildren<QObject*>()) {
+        disconnect(child, nullptr, this, nullptr);
+    }
 }
 
 void TWin2kAppForm::SetTitle(const QString& title) {

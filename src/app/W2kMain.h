@@ -30,6 +30,12 @@ class TImageList;
 class TLfFileHistory;
 class TzkOverlayIcon;
 } // namespace quillo::accessories
+namespace quillo::search {
+class TDocumentSearch;
+class TLfFindDialog;
+class TLfReplaceDialog;
+class TSearchPrompts;
+} // namespace quillo::search
 namespace quillo::backup {
 class TBackupSlots;
 }
@@ -85,6 +91,9 @@ public:
     QAction* CursorPast1 = nullptr;
     QAction* CursorNext1 = nullptr;
     accessories::TzkOverlayIcon* zkOverlayIcon1 = nullptr;
+    search::TLfFindDialog* LfFindDialog1 = nullptr;
+    search::TLfReplaceDialog* LfReplaceDialog1 = nullptr;
+    std::unique_ptr<search::TDocumentSearch> FDocumentSearch;
     accessories::TLfFileHistory* LfFileHistory1 = nullptr;
     accessories::TAboutBox* FAboutBox = nullptr; // the splash while it shows
     // Sets the overlay's picture and hint together.
@@ -148,6 +157,9 @@ public:
     void sqlCSharpUpdate1Execute();
     void FileExit1Execute();
     void Timer1Timer();
+    // Open (WParam 0) and closed (1) notices of the find (LParam 1) and
+    // replace (2) dialogs.
+    void NotifyMessage(int wParam, int lParam);
     void HespAbout1Execute();
     void HelpContents1Execute();
     void HelpWeb1Execute();
@@ -203,6 +215,7 @@ private:
     void ScrollToLine(qsizetype target);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void BuildAccessories();
+    void BuildSearch();
     printing::TPrintCommands& PrintCommands();
     void ReadFileHistory();
     void AddFileHistory(const QString& path);
@@ -215,6 +228,7 @@ private:
     bool FClosed = false;
     bool FRestoreFrameSize = false;
     std::unique_ptr<backup::TBackupSlots> FBackupSlots;
+    std::unique_ptr<search::TSearchPrompts> FSearchPrompts;
     std::unique_ptr<printing::TPrintPrompts> FPrintPrompts;
     std::unique_ptr<printing::TPrintCommands> FPrintCommands; // made at the first print command
     QSize FStoredOuterSize;

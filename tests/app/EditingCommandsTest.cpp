@@ -3,6 +3,7 @@
 #include "editing/LfMemo.h"
 #include "editing/LinesForm.h"
 #include "platform/SettingsStore.h"
+#include "search/LfFindDialog.h"
 #include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -334,4 +338,39 @@ TEST_F(EditingCommandsTest, EveryMenuRendersWithItsPictures) {
     }
     const QImage whole = form->grab().toImage();
     EXPECT_TRUE(whole.save(out + QStringLiteral("/main-window-menus.png")));
+}
+
+TEST_F(EditingCommandsTest, FindAndReplaceThroughTheWindow) {
+    memo->SetText(QStringLiteral("hello world\r\nworld again"));
+    memo->SetSelStart(0);
+    Action("SearchFind1")->trigger();
+    QApplication::processEvents();
+    auto* dlg = form->LfFindDialog1->DlgForm();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_TRUE(dlg->isVisible());
+    EXPECT_TRUE(form->FFind);
+    dlg->FindStr->setEditText(QStringLiteral("world"));
+    QTest::mouseClick(dlg->FindNextBtn, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(memo->SelStart(), 6);
+    EXPECT_EQ(memo->SelText(), QStringLiteral("world"));
+    QApplication::setActiveWindow(form.get()); // back in the main window
+    Key(Qt::Key_F3);
+    EXPECT_EQ(memo->SelStart(), 13);
+
+    // Replace all through the replace dialog, one undo step.
+    Action("SearchReplace1")->trigger();
+    QApplication::processEvents();
+    auto* rdlg = form->LfReplaceDialog1->DlgForm();
+    ASSERT_NE(rdlg, nullptr);
+    EXPECT_TRUE(form->FReplace);
+    rdlg->FindStr->setEditText(QStringLiteral("world"));
+    rdlg->ReplaceStr->setEditText(QStringLiteral("earth"));
+    rdlg->FindTop->setChecked(true);
+    prompts.Answers.clear();
+    QTest::mouseClick(rdlg->ReplaceAllBtn, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(memo->Text(), QStringLiteral("hello earth\r\nearth again"));
+    memo->undo();
+    EXPECT_EQ(memo->Text(), QStringLiteral("hello world\r\nworld again"));
 }
