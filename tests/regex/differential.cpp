@@ -216,7 +216,15 @@ std::string CompareWithPcre(const TDiffCase& Case) {
     const auto subject = reinterpret_cast<PCRE2_SPTR>(Case.Subject.data());
     const PCRE2_SIZE length = Case.Subject.size();
     PCRE2_SIZE start = 0;
-    bool ours = re.Exec(Case.Subject);
+    bool ours = false;
+    try {
+        ours = re.Exec(Case.Subject);
+    } catch (const ERxRegExpRuntime&) {
+        // The backtracking limit, like PCRE2's match limit below, ends the comparison.
+        pcre2_match_data_free(data);
+        pcre2_code_free(code);
+        return {};
+    }
     for (int round = 0; round < 4 && diff.empty(); ++round) {
         const int rc =
             start <= length ? pcre2_match(code, subject, length, start, 0, data, nullptr) : -1;
@@ -252,7 +260,11 @@ std::string CompareWithPcre(const TDiffCase& Case) {
             }
         }
         start = ov[1] == ov[0] ? ov[1] + 1 : ov[1];
-        ours = re.ExecNext();
+        try {
+            ours = re.ExecNext();
+        } catch (const ERxRegExpRuntime&) {
+            break;
+        }
     }
     pcre2_match_data_free(data);
     pcre2_code_free(code);
