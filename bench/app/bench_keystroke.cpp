@@ -5,13 +5,11 @@
 #include "app/Prompts.h"
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
-#include "platform/FontSubstitutes.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -113,19 +111,3 @@ BENCHMARK(BM_EnterWithIndent)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EnterWithIndentAndPaint)->Arg(1)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    // Settings and backups of the benchmark stay out of the user's folders.
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.path().toLocal8Bit());
-    QApplication app(argc, argv);
-    quillo::platform::InstallFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 #include "app/DocumentIO.h"
 #include "app/codepage/codepage.h"
 #include "editing/LfMemo.h"
-#include "platform/FontSubstitutes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,14 +18,18 @@
 
 namespace {
 
-const QString& Folder() {
-    static const QString folder = [] {
-        const QString f = QDir::tempPath() + QStringLiteral("/quillo-bench-open");
-        QDir().mkpath(f);
-        return f;
-    }();
-    return folder;
+QString Folder() {
+    const QString f = QDir::tempPath() + QStringLiteral("/quillo-bench-open");
+    QDir().mkpath(f);
+    return f;
 }
+
+// The generated files are large: they go when the program ends.
+struct TCleanup {
+    ~TCleanup() {
+        QDir(QDir::tempPath() + QStringLiteral("/quillo-bench-open")).removeRecursively();
+    }
+} gCleanup;
 
 // The same generated 100 MB text in the given code, written once.
 QString FileIn(int code) {
@@ -103,16 +106,3 @@ BENCHMARK(BM_SaveFromView)->Arg(932)->Arg(65001)->Iterations(1)->Unit(benchmark:
 BENCHMARK(BM_IconvCommand)->Arg(932)->Arg(65001)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    quillo::platform::InstallFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    QDir(Folder()).removeRecursively();
-    return 0;
-}

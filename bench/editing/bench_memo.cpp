@@ -3,7 +3,6 @@
 // (logarithmic at most) as the document grows.
 
 #include "editing/LfMemo.h"
-#include "platform/FontSubstitutes.h"
 
 #include <benchmark/benchmark.h>
 
@@ -127,15 +126,3 @@ BENCHMARK(BM_LineText)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond)
 BENCHMARK(BM_SelStart)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    quillo::platform::InstallFontSubstitutes();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
