@@ -23,7 +23,7 @@ packages=(
   # fonts standing in for the Windows faces
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fonts-liberation2
   # running the window without a display, screenshots
-  xvfb xauth imagemagick
+  xvfb xauth imagemagick xdotool
 )
 
 missing=()

@@ -111,7 +111,10 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(60000);
+    // A backup a minute after a change; end-to-end tests shorten the wait.
+    Timer1->setInterval(qEnvironmentVariableIntValue("QUILLO_TEST_BACKUP_INTERVAL_MS") > 0
+                            ? qEnvironmentVariableIntValue("QUILLO_TEST_BACKUP_INTERVAL_MS")
+                            : 60000);
     connect(Timer1, &QTimer::timeout, this, &TWin2kAppForm::Timer1Timer);
     FBackupSlots = std::make_unique<backup::TBackupSlots>();
 
