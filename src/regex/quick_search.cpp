@@ -51,6 +51,11 @@ void TREQuickSearch::Compile() {
         int len = 0;
         FFirst = FoldedFirst(p, end, len);
     }
+    FAsciiForms[0] = FAsciiForms[1] = 0;
+    if (FOptions == CompareBit(coIgnoreCase) && FFirst >= U'A' && FFirst <= U'Z') {
+        FAsciiForms[0] = static_cast<char16_t>(FFirst);
+        FAsciiForms[1] = static_cast<char16_t>(FFirst + 32);
+    }
     FCompiled = true;
 }
 
@@ -102,6 +107,12 @@ const char16_t* TREQuickSearch::Search(const char16_t* From) {
         return nullptr;
     }
     for (const char16_t* p = From; p < FTextEndP; ++p) {
+        // Besides the letter's own two forms only four characters fold to an ASCII letter:
+        // İ and ı (to I), the long s (to S) and the Kelvin sign (to K).
+        if (FAsciiForms[0] != 0 && *p != FAsciiForms[0] && *p != FAsciiForms[1] &&
+            (*p < 128 || (*p != 0x0130 && *p != 0x0131 && *p != 0x017F && *p != 0x212A))) {
+            continue;
+        }
         int first = 0;
         if (FoldedFirst(p, FTextEndP, first) != FFirst) {
             continue;

@@ -37,6 +37,8 @@ private:
     const char16_t* FMatchP = nullptr;
     int FMatchLen = 0;
     char32_t FoldedFirst(const char16_t* p, const char16_t* end, int& len) const;
-    // The pattern's first character, folded, for the folded search.
+    // The pattern's first character, folded, for the folded search; for an ASCII letter under
+    // case folding alone, its two ASCII forms let the search pass over other ASCII text fast.
     char32_t FFirst = 0;
+    char16_t FAsciiForms[2] = {0, 0};
 };

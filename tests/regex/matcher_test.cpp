@@ -54,6 +54,10 @@ TEST(Matcher, BasicSearches) {
     EXPECT_EQ(Find("x*", ""), "1,0");
     EXPECT_EQ(Find("(\\d+)-(\\d+)", "tel 12-345"), "5,6 5,2 8,3");
     EXPECT_EQ(Find("ABC", "xabcx", kI), "2,3");
+    // Characters outside ASCII that fold to ASCII letters, found by the literal search.
+    EXPECT_EQ(Find("kelvin", "x\u212Aelvin", kI), "2,6");
+    EXPECT_EQ(Find("sun", "x\u017Fun", kI), "2,3");
+    EXPECT_EQ(Find("iris", "\u0130r\u0131s", kI), "1,4");
     EXPECT_EQ(Find("[a-c]+", "xxCAB", kI), "3,3");
     EXPECT_EQ(Find("colou?r", "my color"), "4,5");
     EXPECT_EQ(Find("a{2,3}", "aaaa"), "1,3");
