@@ -790,7 +790,8 @@ TRECode* TREParser::ParseGoSub() {
         if (FLex.Token() == tkGoSub) {
             index = n;
         } else if (n > 0) {
-            index = FGroupCount + n;
+            // Numbers are read saturating; so is the sum, which then names no group.
+            index = n > kInfinite - FGroupCount ? kInfinite : FGroupCount + n;
         } else {
             index = FGroupCount + n + 1;
             if (n == 0 || index <= 0) {

@@ -162,6 +162,9 @@ TEST(Parser, SubroutineCallsAndRecursion) {
     EXPECT_EQ(Tree("(a)(?-1)"), "(concat (group 1 'a') (gosub 1))");
     EXPECT_EQ(Tree("(a)(?-2)"), "error: Invalid group number <-2>; (a)(?-2) <-- ");
     EXPECT_EQ(Tree("(?2)(a)"), "error: Invalid group number <2>; (?2) <-- (a)");
+    EXPECT_EQ(Tree("(a)(?+99999999999)").substr(0, 40), "error: Invalid group number <2147483647>");
+    EXPECT_NE(Tree("(a)(?-99999999999)").find("Invalid group number <-2147483647>"),
+              std::string::npos);
     EXPECT_EQ(Tree("(?&n)(?<n>a)"), "(concat (gosub -1 <n>) (group 1 <n> 'a'))");
     EXPECT_EQ(Tree("(?<n>a)\\g<n>"), "(concat (group 1 <n> 'a') (gosub 1 <n>))");
     EXPECT_EQ(Tree("(?&m)(?<n>a)"), "error: Invalid group name <m>; (?&m) <-- (?<n>a)");
