@@ -24,7 +24,7 @@ QByteArray ReadWholeFile(const QString& path) {
                              .arg(QDir::toNativeSeparators(path), file.errorString())
                              .toStdString());
     }
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         throw EFileError(QStringLiteral("ファイル %1 を読み込めません。%2")
                              .arg(QDir::toNativeSeparators(path), file.errorString())

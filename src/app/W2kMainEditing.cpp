@@ -25,10 +25,10 @@ namespace {
 qsizetype PastedLength(const QString& text) {
     qsizetype n = text.size();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r')) {
-            ++n;
-        } else if (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')) {
-            ++n;
+        const bool loneLf = text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r');
+        const bool loneCr = text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n');
+        if (loneLf || loneCr) {
+            ++n; // becomes CR LF
         }
     }
     return n;
