@@ -19,7 +19,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the reference engine the regular-expression tests compare with
-  libpcre2-dev
+  libpcre2-dev zlib1g-dev
   # fonts standing in for the Windows faces
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fonts-liberation2
   # running the window without a display, screenshots
