@@ -53,22 +53,22 @@ constexpr std::array<TActionSpec, 35> kActions{{
 } // namespace
 
 TActionTable::TActionTable(QObject* owner, const accessories::TImageList* images) {
-    for (const TActionSpec& spec : kActions) {
+    for (const TActionSpec& row : kActions) {
         auto* action = new QAction(owner);
-        action->setObjectName(QString::fromUtf8(spec.Name));
-        action->setText(QString::fromUtf8(spec.Caption));
-        action->setToolTip(QString::fromUtf8(spec.ShortHint));
-        action->setStatusTip(QString::fromUtf8(spec.LongHint));
-        action->setEnabled(spec.EnabledAtStart);
-        const QKeySequence key = QKeySequence::fromString(QString::fromLatin1(spec.Shortcut));
+        action->setObjectName(QString::fromUtf8(row.Name));
+        action->setText(QString::fromUtf8(row.Caption));
+        action->setToolTip(QString::fromUtf8(row.ShortHint));
+        action->setStatusTip(QString::fromUtf8(row.LongHint));
+        action->setEnabled(row.EnabledAtStart);
+        const QKeySequence key = QKeySequence::fromString(QString::fromLatin1(row.Shortcut));
         // The window dispatches keys itself, in table order (Qt would refuse
         // the doubled Ctrl+A as ambiguous); the shortcut is still carried and
         // shown, in a context no key ever reaches.
         action->setShortcut(key);
         action->setShortcutContext(Qt::WidgetShortcut);
         action->setShortcutVisibleInContextMenu(true);
-        if (images != nullptr && spec.ImageIndex >= 0) {
-            action->setIcon(images->GetIcon(spec.ImageIndex));
+        if (images != nullptr && row.ImageIndex >= 0) {
+            action->setIcon(images->GetIcon(row.ImageIndex));
         }
         FActions.append(action);
     }
