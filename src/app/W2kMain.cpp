@@ -154,11 +154,6 @@ bool TWin2kAppForm::IsUntitled() const {
     return FFileName.isEmpty() || FFileName == strings::Untitled;
 }
 
-void TWin2kAppForm::RefreshTitle() {
-    SetTitle(IsUntitled() ? strings::NewDocumentTitle
-                          : QFileInfo(FFileName).fileName() + strings::TitleSuffix);
-}
-
 void TWin2kAppForm::SetMemoFont(const QFont& font, quint32 color) {
     Memo1->setFont(font);
     FFontColor = color;

@@ -107,8 +107,6 @@ public:
     QString ApplicationTitle() const { return FApplicationTitle; }
     // Caption and application title, always together.
     void SetTitle(const QString& title);
-    // "新規ドキュメント - quillo" or the file's name + " - quillo".
-    void RefreshTitle();
     bool IsUntitled() const;
 
     // ---- handlers ----
