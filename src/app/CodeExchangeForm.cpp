@@ -10,11 +10,6 @@
 
 namespace quillo::app {
 
-int CodeOfExchangeIndex(int index) {
-    static constexpr int kCodes[] = {-1, 932, 51932, 65001, 1200, 1201};
-    return index >= 0 && index < 6 ? kCodes[index] : -1;
-}
-
 TCodeExchangeDlg::TCodeExchangeDlg(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("文字コードを指定して再読み込み"));
     QFont bold = font();

@@ -17,7 +17,4 @@ public:
     QComboBox* ComboBox1 = nullptr;
 };
 
-// The code each entry of the list asks for; -1 detects.
-int CodeOfExchangeIndex(int index);
-
 } // namespace quillo::app

@@ -207,6 +207,8 @@ private:
     void RegisterFileType(const QString& path);
     void ClearCursorHistory();
     void BuildActions();
+    // Runs a handler when the action is triggered, failures shown by Guarded.
+    void ConnectCommand(QAction* action, void (TWin2kAppForm::*handler)());
     void BuildMenus();
     void RecordCursorEntry();
     void JumpToEntry(qsizetype index);
@@ -225,6 +227,7 @@ private:
     quint32 FFontColor = 0;
     bool FClosed = false;
     bool FRestoreFrameSize = false;
+    bool FClipboardHasText = false;
     std::unique_ptr<backup::TBackupSlots> FBackupSlots;
     std::unique_ptr<search::TSearchPrompts> FSearchPrompts;
     std::unique_ptr<printing::TPrintPrompts> FPrintPrompts;

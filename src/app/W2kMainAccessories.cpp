@@ -82,8 +82,7 @@ void TWin2kAppForm::BuildAccessories() {
 
     TActionTable& a = *ActionManager1;
     const auto on = [this](QAction* action, void (TWin2kAppForm::*handler)()) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+        ConnectCommand(action, handler);
     };
     on(a["HespAbout1"], &TWin2kAppForm::HespAbout1Execute);
     on(a["HelpContents1"], &TWin2kAppForm::HelpContents1Execute);

@@ -35,9 +35,8 @@ void TWin2kAppForm::BuildActions() {
     CursorPast1 = a["CursorPast1"];
     CursorNext1 = a["CursorNext1"];
 
-    const auto on = [this](QAction* action, auto handler) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Guarded([&] { (this->*handler)(); }); });
+    const auto on = [this](QAction* action, void (TWin2kAppForm::*handler)()) {
+        ConnectCommand(action, handler);
     };
     on(a["FileNew1"], &TWin2kAppForm::FileNew1Execute);
     on(a["FileNewWindow"], &TWin2kAppForm::FileNewWindowExecute);
@@ -69,8 +68,13 @@ void TWin2kAppForm::BuildActions() {
     connect(Memo1, &QPlainTextEdit::selectionChanged, this, &TWin2kAppForm::UpdateEditActions);
     connect(Memo1, &QPlainTextEdit::undoAvailable, this, &TWin2kAppForm::UpdateEditActions);
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TWin2kAppForm::UpdateEditActions);
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
-            &TWin2kAppForm::UpdateEditActions);
+    // The clipboard is asked when it changes, not at every keystroke.
+    const auto clipboardChanged = [this] {
+        FClipboardHasText = !QApplication::clipboard()->text().isEmpty();
+        UpdateEditActions();
+    };
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this, clipboardChanged);
+    FClipboardHasText = !QApplication::clipboard()->text().isEmpty();
     connect(qApp, &QApplication::focusChanged, this, &TWin2kAppForm::UpdateEditActions);
 
     connect(Memo1, &QPlainTextEdit::textChanged, this, &TWin2kAppForm::Memo1Change);
@@ -84,6 +88,11 @@ void TWin2kAppForm::BuildActions() {
 
     qApp->installEventFilter(this);
     UpdateEditActions();
+}
+
+void TWin2kAppForm::ConnectCommand(QAction* action, void (TWin2kAppForm::*handler)()) {
+    connect(action, &QAction::triggered, this,
+            [this, handler] { Guarded([&] { (this->*handler)(); }); });
 }
 
 void TWin2kAppForm::BuildMenus() {
@@ -242,7 +251,7 @@ void TWin2kAppForm::UpdateEditActions() {
     a["EditUndo1"]->setEnabled(writable && Memo1->document()->isUndoAvailable());
     a["EditCut1"]->setEnabled(writable && selection);
     a["EditCopy1"]->setEnabled(selection);
-    a["EditPaste1"]->setEnabled(writable && !QApplication::clipboard()->text().isEmpty());
+    a["EditPaste1"]->setEnabled(writable && FClipboardHasText);
     a["EditDelete1"]->setEnabled(writable && selection);
     a["EditSelectAll1"]->setEnabled(target && !Memo1->document()->isEmpty());
 }

@@ -26,7 +26,6 @@ const QStringList kSaveFilters = {QStringLiteral("すべてのファイル - Shi
                                   QStringLiteral("すべてのファイル - UTF-8(*.*)"),
                                   QStringLiteral("すべてのファイル - Unicode(*.*)"),
                                   QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
-constexpr int kSaveCodes[] = {932, 51932, 65001, 1200, 1201};
 
 const QStringList kOpenFilters = {QStringLiteral("すべてのファイル - 自動判別 (*.*)"),
                                   QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
@@ -34,14 +33,13 @@ const QStringList kOpenFilters = {QStringLiteral("すべてのファイル - 自
                                   QStringLiteral("すべてのファイル - UTF-8(*.*)"),
                                   QStringLiteral("すべてのファイル - Unicode(*.*)"),
                                   QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
-constexpr int kOpenCodes[] = {-1, 932, 51932, 65001, 1200, 1201};
 
 const QString kAskSaveBeforeRead = QStringLiteral("読み込み前にファイルを保存しますか？");
 
 int SaveFilterIndexOf(int code) {
-    for (int i = 0; i < 5; ++i) {
-        if (kSaveCodes[i] == code) {
-            return i + 1;
+    for (int i = 1; i <= 5; ++i) {
+        if (kDocumentCodes[i] == code) {
+            return i;
         }
     }
     return 0;
@@ -129,7 +127,8 @@ void TWin2kAppForm::FileOpen1Execute() {
             OpenDialogFileName = answer.FileName;
             SetOverlay(1, QStringLiteral("ファイルを開いています"));
             const QString path = QFileInfo(answer.FileName).absoluteFilePath();
-            const TLoadResult r = LoadTextFile(*Memo1, path, kOpenCodes[OpenDialogFilterIndex - 1]);
+            const TLoadResult r =
+                LoadTextFile(*Memo1, path, kDocumentCodes[OpenDialogFilterIndex - 1]);
             AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
         }
         SetOverlay(-1, QString());
@@ -148,7 +147,7 @@ void TWin2kAppForm::LfFileHistory1ItemClick(const QString& path) {
         const QFileInfo info(path);
         if (info.exists()) {
             const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(),
-                                               kOpenCodes[OpenDialogFilterIndex - 1]);
+                                               kDocumentCodes[OpenDialogFilterIndex - 1]);
             AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
         }
         Memo1->SetSelStart(0);
@@ -215,7 +214,7 @@ void TWin2kAppForm::CodeExchange1Execute() {
         // The file is decoded straight from the chosen code, so no character
         // is lost on the way; a byte-order mark still wins.
         const int index = dialog.ComboBox1->currentIndex();
-        const int requested = CodeOfExchangeIndex(index);
+        const int requested = kDocumentCodes[std::clamp(index, 0, 5)];
         const TLoadResult r = ReloadTextFile(*Memo1, FFileName, requested);
         if (index == 0) {
             CodePage = r.CodePage;
@@ -288,7 +287,7 @@ bool TWin2kAppForm::SaveFileAs() {
             return false;
         }
     }
-    const int code = kSaveCodes[SaveDialogFilterIndex - 1];
+    const int code = kDocumentCodes[SaveDialogFilterIndex];
     EncodeDocument(*Memo1, answer.FileName, code);
     CodePage = code;
     FFileName = answer.FileName;
