@@ -18,8 +18,8 @@ packages=(
   libcups2-dev cups-daemon cups-client cups-filters poppler-utils
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
-  # the reference engine the regular-expression tests compare with
-  libpcre2-dev zlib1g-dev
+  # the reference engines the regular-expression tests and benchmarks compare with
+  libpcre2-dev libonig-dev zlib1g-dev
   # fonts standing in for the Windows faces
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fonts-liberation2
   # running the window without a display, screenshots
