@@ -18,11 +18,11 @@ class TTextBuffer;
 // What a step did to the text, for placing the caret after undo or redo and
 // for telling the view which part changed.
 struct TEditSpan {
-    qsizetype Pos = 0;         // first changed position
-    qsizetype Removed = 0;     // units removed there
-    qsizetype Inserted = 0;    // units inserted there
-    qsizetype Caret = 0;       // where the caret goes
-    qsizetype Anchor = 0;      // other end of the selection to restore (== Caret: none)
+    qsizetype Pos = 0;      // first changed position
+    qsizetype Removed = 0;  // units removed there
+    qsizetype Inserted = 0; // units inserted there
+    qsizetype Caret = 0;    // where the caret goes
+    qsizetype Anchor = 0;   // other end of the selection to restore (== Caret: none)
 };
 
 class TEditHistory {
@@ -34,8 +34,8 @@ public:
     // `typing` marks one typed character (or an input-method commit) that may
     // join the run before it.  `anchor`/`caret` are the selection before the
     // change, restored by Undo.
-    void Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text,
-                bool typing, qsizetype anchor, qsizetype caret);
+    void Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text, bool typing,
+                qsizetype anchor, qsizetype caret);
 
     // Changes between BeginStep and EndStep (nesting allowed) are one step.
     void BeginStep();

@@ -42,13 +42,18 @@ public:
     void Insert(qsizetype pos, QStringView text);
     void Remove(qsizetype pos, qsizetype length);
     void Replace(qsizetype pos, qsizetype length, QStringView text);
+    // Hands the whole text over without copying it and leaves the buffer
+    // empty; with Assign, this lets the history swap a whole-text replacement
+    // in and out instead of copying hundreds of megabytes.
+    QString Take();
 
     // ---- lines ----
-    qsizetype LineCount() const;                // LF count + 1
-    qsizetype LineStart(qsizetype line) const;  // 0 <= line < LineCount()
-    qsizetype LineEnd(qsizetype line) const;    // before the line's CR LF (or LF)
-    qsizetype LineNext(qsizetype line) const;   // start of the next line, Length() for the last
-    qsizetype LineOfPos(qsizetype pos) const;   // 0 <= pos <= Length(); a CR of a CR LF is on its line
+    qsizetype LineCount() const;               // LF count + 1
+    qsizetype LineStart(qsizetype line) const; // 0 <= line < LineCount()
+    qsizetype LineEnd(qsizetype line) const;   // before the line's CR LF (or LF)
+    qsizetype LineNext(qsizetype line) const;  // start of the next line, Length() for the last
+    qsizetype
+    LineOfPos(qsizetype pos) const; // 0 <= pos <= Length(); a CR of a CR LF is on its line
 
     // Bytes held, for the memory figures of the benchmarks.
     qsizetype MemoryBytes() const;
@@ -62,6 +67,7 @@ private:
 
     void MoveGap(qsizetype pos) const;
     void Reserve(qsizetype extra);
+    bool Holds(QStringView text) const;
 };
 
 } // namespace quillo::editing
