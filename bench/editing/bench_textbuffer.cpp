@@ -96,6 +96,19 @@ void BM_Assign(benchmark::State& state) {
 }
 BENCHMARK(BM_Assign)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// The line index alone, on one thread and on two.
+void BM_IndexBuild(benchmark::State& state) {
+    const QString& text = Corpus();
+    TLineIndex index;
+    for (auto _ : state) {
+        index.Build(reinterpret_cast<const char16_t*>(text.constData()), text.size(),
+                    state.range(0) == 2);
+        benchmark::DoNotOptimize(index.LineCount());
+    }
+    state.counters["threads"] = static_cast<double>(state.range(0));
+}
+BENCHMARK(BM_IndexBuild)->Arg(1)->Arg(2)->Iterations(5)->Unit(benchmark::kMillisecond);
+
 // Random places: each edit moves the gap by a third of the text on average.
 void BM_InsertRandom(benchmark::State& state) {
     TTextBuffer& buffer = Buffer();

@@ -493,4 +493,39 @@ TEST_F(THistoryFixture, WholeTextReplacementSwapsStorageInsteadOfCopying) {
     EXPECT_EQ(Buffer.Text(), copy);
 }
 
+TEST_F(THistoryFixture, ChangeAllMovesBothTextsInsteadOfCopying) {
+    Buffer.Assign(QStringLiteral("old\nfirst"));
+    const QChar* oldStorage = Buffer.View().data();
+    QString replacement = QStringLiteral("new\r\nsecond\r\n");
+    const QChar* newStorage = replacement.constData();
+    History.ChangeAll(Buffer, std::move(replacement), 2, 4);
+    EXPECT_EQ(Buffer.View().data(), newStorage);
+    EXPECT_EQ(Buffer.LineCount(), 3);
+    const auto span = History.Undo(Buffer);
+    ASSERT_TRUE(span.has_value());
+    EXPECT_EQ(Buffer.View().data(), oldStorage);
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("old\nfirst"));
+    EXPECT_EQ(span->Anchor, 2);
+    EXPECT_EQ(span->Caret, 4);
+    History.Redo(Buffer);
+    EXPECT_EQ(Buffer.View().data(), newStorage);
+}
+
+TEST_F(THistoryFixture, ChangeAllInsideAStepUndoesWithTheOtherChanges) {
+    Buffer.Assign(QStringLiteral("abc"));
+    History.BeginStep();
+    Edit(0, 1, QStringLiteral("A"));
+    History.ChangeAll(Buffer, QStringLiteral("x\ny"), 0, 0);
+    Edit(3, 0, QStringLiteral("z"));
+    History.EndStep();
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("x\nyz"));
+    const auto span = History.Undo(Buffer);
+    ASSERT_TRUE(span.has_value());
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("abc"));
+    ASSERT_NO_FATAL_FAILURE(ExpectSpanExplains(*span, QStringLiteral("x\nyz"), Buffer.Text()));
+    History.Redo(Buffer);
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("x\nyz"));
+    EXPECT_EQ(Buffer.LineCount(), 2);
+}
+
 } // namespace

@@ -37,6 +37,11 @@ public:
     void Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text, bool typing,
                 qsizetype anchor, qsizetype caret);
 
+    // Replaces the whole text by `text`, taking its storage, as one step; the
+    // old text moves into the history uncopied.  For Replace All and the
+    // commands that rewrite the whole document.
+    void ChangeAll(TTextBuffer& buffer, QString text, qsizetype anchor, qsizetype caret);
+
     // Changes between BeginStep and EndStep (nesting allowed) are one step.
     void BeginStep();
     void EndStep();
