@@ -2,6 +2,7 @@
 // line index, single-unit edits (with and without moving the gap), the line
 // queries, and the contiguous view the search reads.
 
+#include "editing/text/EditHistory.h"
 #include "editing/text/LineIndex.h"
 #include "editing/text/TextBuffer.h"
 
@@ -9,9 +10,11 @@
 
 #include <QString>
 
+#include <chrono>
 #include <random>
 #include <vector>
 
+using quillo::editing::TEditHistory;
 using quillo::editing::TLineIndex;
 using quillo::editing::TTextBuffer;
 
@@ -160,6 +163,9 @@ void BM_InsertTyping(benchmark::State& state) {
     for (auto _ : state) {
         buffer.Insert(pos++, u"\u3042");
     }
+    // With the gap open, as it stays while the user edits.
+    state.counters["bytes_per_unit"] =
+        static_cast<double>(buffer.MemoryBytes()) / static_cast<double>(buffer.Length());
 }
 BENCHMARK(BM_InsertTyping)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -270,6 +276,66 @@ void BM_ViewUnchanged(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ViewUnchanged);
+
+// Replace All with a million matches in 50 MB (25 M units): one unit in every
+// 25 becomes two.  Either each match is a change of one step, or the command
+// builds the new text and hands it over whole.
+constexpr qsizetype kReplaceUnits = 25 * 1000 * 1000;
+constexpr qsizetype kMatchEvery = 25;
+
+void BM_ReplaceAllByChanges(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        TTextBuffer buffer;
+        TEditHistory history;
+        buffer.Assign(Corpus().left(kReplaceUnits));
+        state.ResumeTiming();
+        history.BeginStep();
+        qsizetype grown = 0;
+        for (qsizetype pos = 0; pos < kReplaceUnits; pos += kMatchEvery) {
+            history.Change(buffer, pos + grown, 1, u"AB", false, 0, 0);
+            ++grown;
+        }
+        history.EndStep();
+        benchmark::DoNotOptimize(buffer.Length());
+        state.PauseTiming();
+        // Undo is measured apart: it is what the user waits for next.
+        const auto start = std::chrono::steady_clock::now();
+        history.Undo(buffer);
+        state.counters["undo_ms"] =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReplaceAllByChanges)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_ReplaceAllWhole(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        TTextBuffer buffer;
+        TEditHistory history;
+        buffer.Assign(Corpus().left(kReplaceUnits));
+        state.ResumeTiming();
+        const QStringView old = buffer.View();
+        QString result;
+        result.reserve(old.size() + old.size() / kMatchEvery + 1);
+        for (qsizetype pos = 0; pos < old.size(); pos += kMatchEvery) {
+            result += u"AB";
+            result += old.mid(pos + 1, std::min(kMatchEvery, old.size() - pos) - 1);
+        }
+        history.ChangeAll(buffer, std::move(result), 0, 0);
+        benchmark::DoNotOptimize(buffer.Length());
+        state.PauseTiming();
+        const auto start = std::chrono::steady_clock::now();
+        history.Undo(buffer);
+        state.counters["undo_ms"] =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReplaceAllWhole)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
