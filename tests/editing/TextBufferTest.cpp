@@ -339,7 +339,12 @@ TEST_F(THistoryFixture, InterleavedUndoRedoAndNewChangesFollowTheModel) {
             ASSERT_EQ(did, current + 1 < states.size());
             current += did ? 1 : 0;
         } else {
-            RandomEdit();
+            if (i % 50 == 0) {
+                // Now and then the whole text rewritten, swapped rather than copied.
+                History.ChangeAll(Buffer, Buffer.Text() + ToQ(RandomText(Rng, 30)) + u'!', 0, 0);
+            } else {
+                RandomEdit();
+            }
             states.resize(current + 1); // the redo steps are gone
             states.push_back(Buffer.Text());
             ++current;

@@ -32,8 +32,9 @@ public:
 
     // Replaces [pos, pos + length) of the buffer by `text` and records it.
     // `typing` marks one typed character (or an input-method commit) that may
-    // join the run before it.  `anchor`/`caret` are the selection before the
-    // change, restored by Undo.
+    // join the run before it: it joins when it removes nothing and lands right
+    // after the run's last insertion; typed over a selection it starts a run.
+    // `anchor`/`caret` are the selection before the change, restored by Undo.
     void Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text, bool typing,
                 qsizetype anchor, qsizetype caret);
 
@@ -54,7 +55,7 @@ public:
     std::optional<TEditSpan> Undo(TTextBuffer& buffer);
     std::optional<TEditSpan> Redo(TTextBuffer& buffer);
 
-    // Forgets every step (a freshly loaded text).
+    // Forgets every step (a freshly loaded text, which counts as clean).
     void Clear();
     // The saved state: IsClean() is true while the text is where MarkClean left it.
     void MarkClean();

@@ -33,6 +33,7 @@ public:
     // Copies [pos, pos + length) to `out`, which has room for `length` units.
     void CopyTo(qsizetype pos, qsizetype length, char16_t* out) const;
     // The whole text as one contiguous view; valid until the next change.
+    // It moves the gap, so it is a write underneath: not for two threads at once.
     QStringView View() const;
     QString Text() const { return View().toString(); }
 
