@@ -53,8 +53,8 @@ public:
     qsizetype LineStart(qsizetype line) const; // 0 <= line < LineCount()
     qsizetype LineEnd(qsizetype line) const;   // before the line's CR LF (or LF)
     qsizetype LineNext(qsizetype line) const;  // start of the next line, Length() for the last
-    qsizetype
-    LineOfPos(qsizetype pos) const; // 0 <= pos <= Length(); a CR of a CR LF is on its line
+    // 0 <= pos <= Length(); a CR of a CR LF is on its line
+    qsizetype LineOfPos(qsizetype pos) const;
 
     // Bytes held, for the memory figures of the benchmarks.
     qsizetype MemoryBytes() const;
