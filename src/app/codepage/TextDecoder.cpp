@@ -4,6 +4,7 @@
 #include "app/codepage/JapaneseTables.h"
 #include "app/codepage/codepage.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -128,6 +129,54 @@ std::size_t TextDecoder::maxUnits(const char* in, std::size_t n) const {
     }
 }
 
+std::size_t TextDecoder::unitBound(std::size_t n) const {
+    switch (kind_) {
+    case Kind::Utf16Le:
+    case Kind::Utf16Be:
+        return n + 1; // (n + 1) / 2 units, each at most doubled by a break
+    default:
+        return 2 * n + 2;
+    }
+}
+
+std::size_t TextDecoder::cutPoint(const char* in, std::size_t n, std::size_t from) const {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(in);
+    // Whether [0, p) ends where a character ends and not on a CR.
+    auto fits = [&](std::size_t p) {
+        switch (kind_) {
+        case Kind::Cp932:
+        case Kind::Euc:
+            // Below 0x40 a byte is neither a lead nor a trail byte of either code.
+            return b[p - 1] < 0x40 && b[p - 1] != '\r';
+        case Kind::Utf8:
+            // A byte that continues no sequence ends any sequence cut before it.
+            return (b[p] & 0xC0) != 0x80 && b[p - 1] != '\r';
+        case Kind::Utf16Le:
+            return p % 2 == 0 && !(b[p - 2] == '\r' && b[p - 1] == 0);
+        case Kind::Utf16Be:
+            return p % 2 == 0 && !(b[p - 2] == 0 && b[p - 1] == '\r');
+        case Kind::Iconv:
+            break;
+        }
+        return false;
+    };
+    if (kind_ == Kind::Iconv || n < 2) {
+        return 0;
+    }
+    from = std::clamp<std::size_t>(from, 1, n - 1);
+    for (std::size_t p = from; p < n; ++p) {
+        if (fits(p)) {
+            return p;
+        }
+    }
+    for (std::size_t p = from - 1; p > 0; --p) {
+        if (fits(p)) {
+            return p;
+        }
+    }
+    return 0;
+}
+
 TextDecoder::Step TextDecoder::decode(const char* in, std::size_t n, bool final, char16_t* out) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(in);
     switch (kind_) {
@@ -156,12 +205,16 @@ QString TextDecoder::decodeAll(const char* in, std::size_t n) {
     QString text;
     text.resize(static_cast<qsizetype>(maxUnits(in, n)));
     const Step step = decode(in, n, true, reinterpret_cast<char16_t*>(text.data()));
-    const auto size = static_cast<qsizetype>(step.produced);
+    FitDecodedText(text, step.produced);
+    return text;
+}
+
+void FitDecodedText(QString& text, std::size_t units) {
+    const auto size = static_cast<qsizetype>(units);
     text.resize(size);
     if (text.capacity() - size > size / 8 + 4096) {
         text.squeeze(); // shrinks in place (realloc), no second copy of the text
     }
-    return text;
 }
 
 template <bool Crlf>
