@@ -5,6 +5,8 @@
 #include "app/codepage/codepage.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -60,6 +62,27 @@ inline void putAscii(std::uint8_t b, bool prevCr, char16_t* out, std::size_t& o)
     }
     out[o++] = b;
 }
+
+// CP932's single bytes with CR and LF taken out, so that the plain run stops
+// at line breaks.
+struct Cp932Run {
+    std::array<char16_t, 256> plain{};
+
+    static const Cp932Run& instance() {
+        static const Cp932Run run;
+        return run;
+    }
+
+private:
+    Cp932Run() {
+        const JapaneseTables& t = JapaneseTables::instance();
+        for (unsigned b = 0; b < 256; ++b) {
+            plain[b] = t.cp932Single(static_cast<std::uint8_t>(b));
+        }
+        plain['\r'] = JapaneseTables::kNone;
+        plain['\n'] = JapaneseTables::kNone;
+    }
+};
 
 std::size_t countBreakBytes(const char* in, std::size_t n) {
     std::size_t count = 0;
@@ -203,7 +226,8 @@ TextDecoder::Step TextDecoder::decode(const char* in, std::size_t n, bool final,
 
 QString TextDecoder::decodeAll(const char* in, std::size_t n) {
     QString text;
-    text.resize(static_cast<qsizetype>(maxUnits(in, n)));
+    // Pages of the bound that the text does not reach are never touched.
+    text.resize(static_cast<qsizetype>(unitBound(n)));
     const Step step = decode(in, n, true, reinterpret_cast<char16_t*>(text.data()));
     FitDecodedText(text, step.produced);
     return text;
@@ -221,9 +245,27 @@ template <bool Crlf>
 TextDecoder::Step TextDecoder::decodeCp932(const std::uint8_t* in, std::size_t n, bool final,
                                            char16_t* out) {
     const JapaneseTables& t = JapaneseTables::instance();
+    const Cp932Run& run = Cp932Run::instance();
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
+        // Characters that decode plainly, one table look-up each and no branch
+        // on their kind; anything else leaves the run.
+        while (i + 1 < n) {
+            const std::uint8_t lead = in[i];
+            const char16_t single = Crlf ? run.plain[lead] : t.cp932Single(lead);
+            const char16_t pair = t.cp932Double(static_cast<std::uint16_t>(lead << 8 | in[i + 1]));
+            const bool isLead = t.cp932Lead(lead);
+            const char16_t u = isLead ? pair : single;
+            if (u == JapaneseTables::kNone) {
+                break;
+            }
+            out[o++] = u;
+            i += 1 + static_cast<std::size_t>(isLead);
+        }
+        if (i >= n) {
+            break;
+        }
         const std::uint8_t b = in[i];
         if (b < 0x80) {
             putAscii<Crlf>(b, i > 0 ? in[i - 1] == '\r' : lastWasCr_, out, o);
@@ -314,6 +356,23 @@ TextDecoder::Step TextDecoder::decodeUtf8(const std::uint8_t* in, std::size_t n,
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
+        // Three-byte sequences (all of kana and kanji), four bytes read at once.
+        while (i + 4 <= n) {
+            std::uint32_t w;
+            std::memcpy(&w, in + i, 4);
+            if constexpr (std::endian::native == std::endian::big) {
+                w = __builtin_bswap32(w);
+            }
+            const std::uint32_t cp = (w & 0x0F) << 12 | (w & 0x3F00) >> 2 | (w >> 16 & 0x3F);
+            if ((w & 0xC0C0F0) != 0x8080E0 || cp < 0x800 || (cp & 0xF800) == 0xD800) {
+                break;
+            }
+            out[o++] = static_cast<char16_t>(cp);
+            i += 3;
+        }
+        if (i >= n) {
+            break;
+        }
         const std::uint8_t b = in[i];
         if (b < 0x80) {
             putAscii<Crlf>(b, i > 0 ? in[i - 1] == '\r' : lastWasCr_, out, o);
