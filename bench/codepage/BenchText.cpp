@@ -106,8 +106,8 @@ JapaneseDocument WriteJapaneseDocument(const QString& folder, std::int64_t lines
     const std::vector<Glyph> marks = {glyphOf(u'、'), glyphOf(u'。'), glyphOf(u'「'),
                                       glyphOf(u'」'), glyphOf(u'・'), glyphOf(u'ー'),
                                       glyphOf(u'（'), glyphOf(u'）'), glyphOf(u'　')};
-    static const char* const kWords[] = {"file", "option", "-r",   "UTF-8", "2026", "man",
-                                         "/usr/bin", "ESC", "OK", "id=", "CSV", "0x1F"};
+    static const char* const kWords[] = {"file",     "option", "-r", "UTF-8", "2026", "man",
+                                         "/usr/bin", "ESC",    "OK", "id=",   "CSV",  "0x1F"};
 
     JapaneseDocument doc;
     QDir().mkpath(folder);

@@ -23,9 +23,13 @@ std::int64_t statusField(const char* name) {
 
 } // namespace
 
-std::int64_t ResidentBytes() { return statusField("VmRSS:"); }
+std::int64_t ResidentBytes() {
+    return statusField("VmRSS:");
+}
 
-std::int64_t PeakResidentBytes() { return statusField("VmHWM:"); }
+std::int64_t PeakResidentBytes() {
+    return statusField("VmHWM:");
+}
 
 void ResetPeakResident() {
     malloc_trim(0);

@@ -197,12 +197,9 @@ int main(int argc, char** argv) {
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const std::pair<const char*, const char*> pairs[] = {
-        {"Read/UTF-8", "Iconv/UTF-8->UTF-16"},
-        {"Read/CP932", "Iconv/CP932->UTF-16"},
-        {"Decode/UTF-8", "Iconv/UTF-8->UTF-16"},
-        {"Decode/CP932", "Iconv/CP932->UTF-16"},
-        {"Save/CP932", "Iconv/UTF-16->CP932"},
-        {"Save/UTF-8", "Iconv/UTF-16->UTF-8"},
+        {"Read/UTF-8", "Iconv/UTF-8->UTF-16"},   {"Read/CP932", "Iconv/CP932->UTF-16"},
+        {"Decode/UTF-8", "Iconv/UTF-8->UTF-16"}, {"Decode/CP932", "Iconv/CP932->UTF-16"},
+        {"Save/CP932", "Iconv/UTF-16->CP932"},   {"Save/UTF-8", "Iconv/UTF-16->UTF-8"},
     };
     std::printf("\n%-14s %10s %10s %11s %11s %7s %13s\n", "median", "wall (ms)", "cpu (ms)",
                 "iconv wall", "iconv cpu", "ratio", "load peak MB");
