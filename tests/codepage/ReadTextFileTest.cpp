@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstring>
+
 #include <random>
 #include <vector>
 
@@ -281,6 +284,56 @@ TEST(TextDecoderCutPoint, PartsDecodeAsTheWhole) {
     EXPECT_EQ(TextDecoder(50220, true).cutPoint("ab\ncd\nef", 8, 4), 0u);
     // A CR LF pair is never cut apart.
     EXPECT_EQ(TextDecoder(932, true).cutPoint("ab\r\ncd", 6, 3), 4u);
+}
+
+} // namespace
+} // namespace quillo::codepage
+
+namespace quillo::codepage {
+namespace {
+
+// The decoders' fast runs (several bytes read at once) against the same decoder
+// fed one byte at a time, which never enters them: Japanese text in each code
+// with some of its bytes replaced at random.
+TEST(TextDecoderRuns, MatchOneByteAtATime) {
+    std::mt19937 rng(3);
+    QString text;
+    const char16_t pieces[][6] = {u"漢字", u"かな", u"ｶﾅ", u"ab1 ", u"\r\n", u"\n", u"\r", u"ー。"};
+    while (text.size() < 3000) {
+        text += QStringView(pieces[rng() % std::size(pieces)]);
+    }
+    for (int code : {932, 51932, 65001}) {
+        const QByteArray clean = EncodeDocument(text, code).bytes;
+        QString breaks = text;
+        breaks.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+        ASSERT_EQ(LoadTextFile(clean, code).text,
+                  breaks.replace(QStringLiteral("\n"), QStringLiteral("\r\n")))
+            << code;
+        for (int round = 0; round < 20; ++round) {
+            QByteArray bytes = clean;
+            for (int k = static_cast<int>(rng() % 12); k > 0; --k) {
+                bytes[static_cast<qsizetype>(rng() % bytes.size())] = static_cast<char>(rng());
+            }
+            TextDecoder whole(code, true);
+            const QString expected =
+                whole.decodeAll(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            TextDecoder slow(code, true);
+            std::vector<char16_t> out(2 * static_cast<std::size_t>(bytes.size()) + 4);
+            std::size_t produced = 0;
+            std::size_t start = 0;
+            for (qsizetype end = 1; end <= bytes.size(); ++end) {
+                const auto step =
+                    slow.decode(bytes.constData() + start, static_cast<std::size_t>(end) - start,
+                                end == bytes.size(), out.data() + produced);
+                produced += step.produced;
+                start += step.consumed;
+            }
+            ASSERT_EQ(start, static_cast<std::size_t>(bytes.size())) << code;
+            ASSERT_EQ(QStringView(out.data(), static_cast<qsizetype>(produced)), expected)
+                << code << " round " << round;
+            ASSERT_EQ(slow.badBytes(), whole.badBytes()) << code;
+        }
+    }
 }
 
 } // namespace

@@ -249,19 +249,36 @@ TextDecoder::Step TextDecoder::decodeCp932(const std::uint8_t* in, std::size_t n
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
-        // Characters that decode plainly, one table look-up each and no branch
-        // on their kind; anything else leaves the run.
-        while (i + 1 < n) {
-            const std::uint8_t lead = in[i];
-            const char16_t single = Crlf ? run.plain[lead] : t.cp932Single(lead);
-            const char16_t pair = t.cp932Double(static_cast<std::uint16_t>(lead << 8 | in[i + 1]));
-            const bool isLead = t.cp932Lead(lead);
-            const char16_t u = isLead ? pair : single;
-            if (u == JapaneseTables::kNone) {
+        // Characters that decode plainly, up to three from one eight-byte read:
+        // where the next character starts is worked out in a register, so the
+        // table look-ups do not wait on one another.  Anything else leaves the run.
+        while (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, in + i, 8);
+            if constexpr (std::endian::native == std::endian::big) {
+                w = __builtin_bswap64(w);
+            }
+            std::size_t used = 0;
+            int k = 0;
+            for (; k < 3; ++k) {
+                const auto lead = static_cast<std::uint8_t>(w);
+                const auto trail = static_cast<std::uint8_t>(w >> 8);
+                const bool isLead = static_cast<std::uint8_t>(lead - 0x81) < 0x1F ||
+                                    static_cast<std::uint8_t>(lead - 0xE0) < 0x1D;
+                const char16_t single = Crlf ? run.plain[lead] : t.cp932Single(lead);
+                const char16_t pair = t.cp932Double(static_cast<std::uint16_t>(lead << 8 | trail));
+                const char16_t u = isLead ? pair : single;
+                if (u == JapaneseTables::kNone) {
+                    break;
+                }
+                out[o++] = u;
+                used += 1 + static_cast<std::size_t>(isLead);
+                w >>= isLead ? 16 : 8;
+            }
+            i += used;
+            if (k < 3) {
                 break;
             }
-            out[o++] = u;
-            i += 1 + static_cast<std::size_t>(isLead);
         }
         if (i >= n) {
             break;
@@ -356,19 +373,35 @@ TextDecoder::Step TextDecoder::decodeUtf8(const std::uint8_t* in, std::size_t n,
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
-        // Three-byte sequences (all of kana and kanji), four bytes read at once.
-        while (i + 4 <= n) {
-            std::uint32_t w;
-            std::memcpy(&w, in + i, 4);
+        // ASCII other than line breaks and three-byte sequences (all of kana
+        // and kanji), up to two from one eight-byte read, without branching on
+        // which; anything else leaves the run.
+        while (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, in + i, 8);
             if constexpr (std::endian::native == std::endian::big) {
-                w = __builtin_bswap32(w);
+                w = __builtin_bswap64(w);
             }
-            const std::uint32_t cp = (w & 0x0F) << 12 | (w & 0x3F00) >> 2 | (w >> 16 & 0x3F);
-            if ((w & 0xC0C0F0) != 0x8080E0 || cp < 0x800 || (cp & 0xF800) == 0xD800) {
+            std::size_t used = 0;
+            int k = 0;
+            for (; k < 2; ++k) {
+                const auto x = static_cast<std::uint32_t>(w);
+                const std::uint32_t cp = (x & 0x0F) << 12 | (x & 0x3F00) >> 2 | (x >> 16 & 0x3F);
+                const bool three =
+                    (x & 0xC0C0F0) == 0x8080E0 && cp >= 0x800 && (cp & 0xF800) != 0xD800;
+                const std::uint32_t b = x & 0xFF;
+                const bool ascii = b < 0x80 && (!Crlf || (b != '\r' && b != '\n'));
+                if (!(three || ascii)) {
+                    break;
+                }
+                out[o++] = static_cast<char16_t>(three ? cp : b);
+                used += three ? 3 : 1;
+                w >>= three ? 24 : 8;
+            }
+            i += used;
+            if (k < 2) {
                 break;
             }
-            out[o++] = static_cast<char16_t>(cp);
-            i += 3;
         }
         if (i >= n) {
             break;
