@@ -160,7 +160,8 @@ LoadedText ReadTextDevice(QIODevice& device, const QString& path, int requestedC
     std::size_t fresh = source.read(chunk, chunkBytes);
     std::size_t length = fresh;
     while (fresh > 0) {
-        const std::size_t cut = second.cutPoint(chunk, length, length / 2);
+        // The helper reads the next chunk too, so it decodes a little less.
+        const std::size_t cut = second.cutPoint(chunk, length, length - length * 9 / 20);
         if (cut > 0 && scratchUnits < second.unitBound(length - cut)) {
             scratchUnits = second.unitBound(std::max(length, chunkBytes));
             scratch = std::make_unique_for_overwrite<char16_t[]>(scratchUnits);

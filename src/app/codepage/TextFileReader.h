@@ -13,7 +13,7 @@
 
 namespace quillo::codepage {
 
-inline constexpr std::size_t kReadChunkBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t kReadChunkBytes = 8 * 1024 * 1024;
 
 // ReadTextFile with a chosen chunk size (tests use tiny ones).
 LoadedText ReadTextFile(const QString& path, int requestedCode, std::size_t chunkBytes);
