@@ -302,7 +302,7 @@ TEST(TextDecoderRuns, MatchOneByteAtATime) {
     while (text.size() < 3000) {
         text += QStringView(pieces[rng() % std::size(pieces)]);
     }
-    for (int code : {932, 51932, 65001}) {
+    for (int code : {932, 51932, 65001, 1200, 1201}) {
         const QByteArray clean = EncodeDocument(text, code).bytes;
         QString breaks = text;
         breaks.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
