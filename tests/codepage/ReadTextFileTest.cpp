@@ -111,6 +111,11 @@ TEST_F(ReadTextFileTest, EmptyAndOnlyLineBreaks) {
         expectSameForSmallChunks(breaks, requested, 6);
     }
     EXPECT_EQ(ReadTextFile(write(breaks), 932, 1).text, QStringLiteral("\r\n").repeated(8));
+    // Twice as many units as bytes: more than the output is first sized for.
+    for (std::size_t chunk : {std::size_t{64}, std::size_t{4096}, kReadChunkBytes}) {
+        expectSame(QByteArray(100000, '\n'), -1, chunk);
+        expectSame(QByteArray("\n\r").repeated(30000), 65001, chunk);
+    }
     const QByteArray breaks16 = hex("0d000a000d000d000a000a000a000d000d00");
     expectSameForSmallChunks(breaks16, 1200, 6);
     expectSameForSmallChunks(hex("000d000a000d000d000a000a000a000d000d"), 1201, 6);

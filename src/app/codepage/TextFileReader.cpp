@@ -148,7 +148,10 @@ LoadedText ReadTextDevice(QIODevice& device, const QString& path, int requestedC
 
     const qint64 rest = device.isSequential() ? 0 : std::max<qint64>(0, device.bytesAvailable());
     const auto expected = static_cast<std::size_t>(head.size() - choice.markBytes + rest);
-    Output output(std::min(first.unitBound(expected), kMaxFirstUnits));
+    // Text with more units than bytes needs many line breaks; past this guess
+    // the output grows (a large block is moved by remapping, not copying).
+    const std::size_t guess = expected + expected / 8 + first.unitBound(chunkBytes + kCarryRoom);
+    Output output(std::min({guess, first.unitBound(expected), kMaxFirstUnits}));
     ByteSource source(device, path, std::move(head), choice.markBytes);
 
     ChunkBuffer buffers[2] = {ChunkBuffer(chunkBytes), ChunkBuffer(chunkBytes)};
