@@ -54,6 +54,16 @@ inline void copyAsciiRun(const std::uint8_t* in, std::size_t n, std::size_t& i, 
     }
 }
 
+// Eight bytes, the first in the low byte whatever the machine's order.
+inline std::uint64_t loadLittle64(const std::uint8_t* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+        w = __builtin_bswap64(w);
+    }
+    return w;
+}
+
 // One ASCII byte, with CR and LF rewritten to CR LF.  prevCr tells whether the
 // byte before was a CR, which already wrote the LF.
 template <bool Crlf>
@@ -261,11 +271,7 @@ TextDecoder::Step TextDecoder::decodeCp932(const std::uint8_t* in, std::size_t n
         // where the next character starts is worked out in a register, so the
         // table look-ups do not wait on one another.  Anything else leaves the run.
         while (i + 8 <= n) {
-            std::uint64_t w;
-            std::memcpy(&w, in + i, 8);
-            if constexpr (std::endian::native == std::endian::big) {
-                w = __builtin_bswap64(w);
-            }
+            std::uint64_t w = loadLittle64(in + i);
             std::size_t used = 0;
             int k = 0;
             for (; k < 3; ++k) {
@@ -385,11 +391,7 @@ TextDecoder::Step TextDecoder::decodeUtf8(const std::uint8_t* in, std::size_t n,
         // and kanji), up to two from one eight-byte read, without branching on
         // which; anything else leaves the run.
         while (i + 8 <= n) {
-            std::uint64_t w;
-            std::memcpy(&w, in + i, 8);
-            if constexpr (std::endian::native == std::endian::big) {
-                w = __builtin_bswap64(w);
-            }
+            std::uint64_t w = loadLittle64(in + i);
             std::size_t used = 0;
             int k = 0;
             for (; k < 2; ++k) {
