@@ -64,6 +64,18 @@ inline std::uint64_t loadLittle64(const std::uint8_t* p) {
     return w;
 }
 
+// Eight ASCII bytes with no line break to rewrite.
+template <bool Crlf> inline bool isPlainAscii(std::uint64_t w) {
+    return (w & kHighs) == 0 && !(Crlf && (hasByte(w, '\n') || hasByte(w, '\r')));
+}
+
+// The eight bytes of w, first the low one, as eight units.
+inline void widenAscii(std::uint64_t w, char16_t* out) {
+    for (int k = 0; k < 8; ++k) {
+        out[k] = static_cast<char16_t>(w >> (8 * k) & 0xFF);
+    }
+}
+
 // One ASCII byte, with CR and LF rewritten to CR LF.  prevCr tells whether the
 // byte before was a CR, which already wrote the LF.
 template <bool Crlf>
@@ -272,6 +284,12 @@ TextDecoder::Step TextDecoder::decodeCp932(const std::uint8_t* in, std::size_t n
         // table look-ups do not wait on one another.  Anything else leaves the run.
         while (i + 8 <= n) {
             std::uint64_t w = loadLittle64(in + i);
+            if (isPlainAscii<Crlf>(w)) { // logs and CSV files are mostly ASCII
+                widenAscii(w, out + o);
+                i += 8;
+                o += 8;
+                continue;
+            }
             std::size_t used = 0;
             int k = 0;
             for (; k < 3; ++k) {
@@ -392,6 +410,12 @@ TextDecoder::Step TextDecoder::decodeUtf8(const std::uint8_t* in, std::size_t n,
         // which; anything else leaves the run.
         while (i + 8 <= n) {
             std::uint64_t w = loadLittle64(in + i);
+            if (isPlainAscii<Crlf>(w)) { // logs and CSV files are mostly ASCII
+                widenAscii(w, out + o);
+                i += 8;
+                o += 8;
+                continue;
+            }
             std::size_t used = 0;
             int k = 0;
             for (; k < 2; ++k) {
