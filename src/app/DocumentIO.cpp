@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QSaveFile>
 
+#include <utility>
+
 namespace quillo::app {
 
 namespace {
@@ -22,8 +24,9 @@ codepage::LoadedText ReadDocument(const QString& path, int requestedCode) {
 } // namespace
 
 TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
-    const codepage::LoadedText loaded = ReadDocument(path, requestedCode);
-    memo.LoadText(loaded.text);
+    codepage::LoadedText loaded = ReadDocument(path, requestedCode);
+    // Handed over, not shared, where the view can take the string's storage.
+    memo.LoadText(std::move(loaded.text));
     return {loaded.codePage, loaded.badBytes};
 }
 
