@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -175,20 +176,29 @@ LoadedText ReadTextDevice(QIODevice& device, const QString& path, int requestedC
         TextDecoder::Step back;
         std::size_t nextFresh = 0;
         std::exception_ptr failure;
-        {
-            std::jthread helper([&] {
-                try {
-                    if (cut > 0) {
-                        second.startAtCut();
-                        back = second.decode(chunk + cut, length - cut, false, scratch.get());
-                    }
-                    nextFresh = source.read(next.fresh(), chunkBytes);
-                } catch (...) {
-                    failure = std::current_exception();
+        auto helperWork = [&] {
+            try {
+                if (cut > 0) {
+                    second.startAtCut();
+                    back = second.decode(chunk + cut, length - cut, false, scratch.get());
                 }
-            });
-            front = cut > 0 ? first.decode(chunk, cut, true, out)
-                            : first.decode(chunk, length, false, out);
+                nextFresh = source.read(next.fresh(), chunkBytes);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        };
+        std::jthread helper;
+        try {
+            helper = std::jthread(helperWork);
+        } catch (const std::system_error&) {
+            // No thread to be had: the same work, one part after the other.
+        }
+        front =
+            cut > 0 ? first.decode(chunk, cut, true, out) : first.decode(chunk, length, false, out);
+        if (helper.joinable()) {
+            helper.join();
+        } else {
+            helperWork();
         }
         if (failure) {
             std::rethrow_exception(failure);
