@@ -1,11 +1,15 @@
-// Reading and writing 100 MB documents, against the iconv command on the same
-// files in the same run (the practical lower bound).  After the runs, prints the
-// median of each and our time over iconv's.
+// Reading and writing the goal document (1 million lines, 335 MB of Japanese in
+// UTF-8, and the same text in CP932), against the iconv command on the same
+// files in the same run.  After the runs, prints the medians (wall and CPU
+// time, iconv's CPU time from its rusage), our time over iconv's, and the peak
+// memory of one read on its own.
 //
-//   bench_codepage [--benchmark_filter=...]      (QUILLO_BENCH_MB sets the size)
+//   bench_codepage [--benchmark_filter=...]   (QUILLO_BENCH_LINES scales the document)
 #include "BenchText.h"
+#include "PeakMemory.h"
 
 #include "app/codepage/TextEncoder.h"
+#include "app/codepage/TextFileReader.h"
 #include "app/codepage/codepage.h"
 
 #include <QDir>
@@ -22,13 +26,12 @@
 namespace {
 
 using namespace quillo::codepage;
+using quillo::bench::JapaneseDocument;
 
 struct Files {
     QString folder;
-    QString cp932;
-    QString utf8;
+    JapaneseDocument doc;
     QString utf16; // the same text as UTF-16LE, the input iconv encodes from
-    qint64 bytes932 = 0;
 };
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -42,20 +45,10 @@ void writeFile(const QString& path, const QByteArray& bytes) {
 const Files& files() {
     static const Files f = [] {
         Files made;
-        const char* mb = std::getenv("QUILLO_BENCH_MB");
-        const std::size_t megabytes = mb != nullptr ? std::strtoul(mb, nullptr, 10) : 100;
         made.folder = QDir::tempPath() + "/quillo_bench_codepage";
-        QDir().mkpath(made.folder);
-        made.cp932 = made.folder + "/text932.txt";
-        made.utf8 = made.folder + "/text65001.txt";
-        made.utf16 = made.folder + "/text1200.txt";
-        // About 1.7 CP932 bytes per unit for this mix.
-        const QString text = quillo::bench::GenerateJapaneseText(megabytes * 1024 * 1024 * 10 / 17);
-        const QByteArray sjis = EncodeText(text, 932);
-        made.bytes932 = sjis.size();
-        writeFile(made.cp932, sjis);
-        writeFile(made.utf8, EncodeText(text, 65001));
-        writeFile(made.utf16, EncodeText(text, 1200));
+        made.doc = quillo::bench::WriteGoalDocument(made.folder);
+        made.utf16 = made.folder + "/document-1200.txt";
+        writeFile(made.utf16, EncodeText(ReadTextFile(made.doc.utf8Path, 65001).text, 1200));
         return made;
     }();
     return f;
@@ -73,21 +66,40 @@ void setBytes(benchmark::State& state, const QString& path) {
     state.SetBytesProcessed(state.iterations() * QFile(path).size());
 }
 
-// Read, detect, decode: what opening a file costs before the view.
-void BM_Open(benchmark::State& state, const QString& path, int expected) {
+// What opening a file costs before the view: read, detect, decode in chunks
+// on two threads.  load_peak_mb is the memory the read itself added at its
+// peak; text_mb the decoded text's own size.
+void BM_Read(benchmark::State& state, const QString& path, int expected) {
+    double peak = 0;
     for (auto _ : state) {
-        const QByteArray bytes = readAll(path);
-        const LoadedText loaded = LoadTextFile(bytes, -1);
-        if (loaded.codePage != expected) {
-            state.SkipWithError("wrong code detected");
+        state.PauseTiming();
+        quillo::bench::ResetPeakResident();
+        const std::int64_t before = quillo::bench::ResidentBytes();
+        state.ResumeTiming();
+        const LoadedText loaded = ReadTextFile(path, -1);
+        state.PauseTiming();
+        if (loaded.codePage != expected || loaded.text.size() != files().doc.units) {
+            state.SkipWithError("wrong code or length");
         }
-        benchmark::DoNotOptimize(loaded.text.constData());
+        peak = std::max(peak, double(quillo::bench::PeakResidentBytes() - before));
+        state.ResumeTiming();
+    }
+    state.counters["load_peak_mb"] = peak / 1e6;
+    state.counters["text_mb"] = double(files().doc.units) * 2 / 1e6;
+    setBytes(state, path);
+}
+
+// The decoders alone, on one thread, from bytes in memory.
+void BM_Decode(benchmark::State& state, const QString& path, int code) {
+    const QByteArray bytes = readAll(path);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(LoadTextFile(bytes, code).text.constData());
     }
     setBytes(state, path);
 }
 
 void BM_Save(benchmark::State& state, const QString& from, int code) {
-    const LoadedText loaded = LoadTextFile(readAll(from), code);
+    const LoadedText loaded = ReadTextFile(from, code);
     const QString out = files().folder + "/saved.txt";
     for (auto _ : state) {
         writeFile(out, EncodeDocument(loaded.text, code).bytes);
@@ -102,15 +114,26 @@ void BM_Detect(benchmark::State& state, const QString& path) {
     }
 }
 
+double childCpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_CHILDREN, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 void BM_Iconv(benchmark::State& state, const QString& in, const char* from, const char* to) {
     const std::string cmd = std::string("iconv -f ") + from + " -t " + to + " '" +
                             in.toStdString() + "' > '" + files().folder.toStdString() +
                             "/iconv.out'";
+    double cpu = 0;
     for (auto _ : state) {
+        const double start = childCpuSeconds();
         if (std::system(cmd.c_str()) != 0) {
             state.SkipWithError("iconv failed");
         }
+        cpu += childCpuSeconds() - start;
     }
+    state.counters["iconv_cpu_ms"] = cpu * 1e3 / double(state.iterations());
     setBytes(state, in);
 }
 
@@ -120,34 +143,49 @@ void registerAll() {
         benchmark::RegisterBenchmark(name, fn, args...)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
+            ->MeasureProcessCPUTime()
             ->Iterations(1)
             ->Repetitions(5)
             ->ReportAggregatesOnly(true);
     };
-    reg("Open/CP932", BM_Open, f.cp932, 932);
-    reg("Iconv/CP932->UTF-16", BM_Iconv, f.cp932, "CP932", "UTF-16LE");
-    reg("Open/UTF-8", BM_Open, f.utf8, 65001);
-    reg("Iconv/UTF-8->UTF-16", BM_Iconv, f.utf8, "UTF-8", "UTF-16LE");
-    reg("Save/CP932", BM_Save, f.cp932, 932);
+    reg("Read/UTF-8", BM_Read, f.doc.utf8Path, 65001);
+    reg("Iconv/UTF-8->UTF-16", BM_Iconv, f.doc.utf8Path, "UTF-8", "UTF-16LE");
+    reg("Read/CP932", BM_Read, f.doc.cp932Path, 932);
+    reg("Iconv/CP932->UTF-16", BM_Iconv, f.doc.cp932Path, "CP932", "UTF-16LE");
+    reg("Decode/UTF-8", BM_Decode, f.doc.utf8Path, 65001);
+    reg("Decode/CP932", BM_Decode, f.doc.cp932Path, 932);
+    reg("Save/CP932", BM_Save, f.doc.cp932Path, 932);
     reg("Iconv/UTF-16->CP932", BM_Iconv, f.utf16, "UTF-16LE", "CP932");
-    reg("Save/UTF-8", BM_Save, f.utf8, 65001);
+    reg("Save/UTF-8", BM_Save, f.doc.utf8Path, 65001);
     reg("Iconv/UTF-16->UTF-8", BM_Iconv, f.utf16, "UTF-16LE", "UTF-8");
-    benchmark::RegisterBenchmark("Detect/CP932", BM_Detect, f.cp932)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("Detect/UTF-8", BM_Detect, f.utf8)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Detect/CP932", BM_Detect, f.doc.cp932Path)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("Detect/UTF-8", BM_Detect, f.doc.utf8Path)
+        ->Unit(benchmark::kMicrosecond);
 }
 
 // Keeps the medians to print the ratios after the usual report.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
+    struct Median {
+        double wall = 0;
+        double cpu = 0;
+        std::map<std::string, double> counters;
+    };
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.aggregate_name == "median") {
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+                Median& m = medians[run.run_name.function_name];
+                m.wall = run.GetAdjustedRealTime();
+                m.cpu = run.GetAdjustedCPUTime();
+                for (const auto& [name, counter] : run.counters) {
+                    m.counters[name] = counter.value;
+                }
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> medians;
+    std::map<std::string, Median> medians;
 };
 
 } // namespace
@@ -159,29 +197,34 @@ int main(int argc, char** argv) {
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const std::pair<const char*, const char*> pairs[] = {
-        {"Open/CP932", "Iconv/CP932->UTF-16"},
-        {"Open/UTF-8", "Iconv/UTF-8->UTF-16"},
-        {"Save/CP932", "Iconv/UTF-16->CP932"},
-        {"Save/UTF-8", "Iconv/UTF-16->UTF-8"},
+        {"Read/UTF-8", "Iconv/UTF-8->UTF-16"},   {"Read/CP932", "Iconv/CP932->UTF-16"},
+        {"Decode/UTF-8", "Iconv/UTF-8->UTF-16"}, {"Decode/CP932", "Iconv/CP932->UTF-16"},
+        {"Save/CP932", "Iconv/UTF-16->CP932"},   {"Save/UTF-8", "Iconv/UTF-16->UTF-8"},
     };
-    std::printf("\n%-12s %12s %12s %8s\n", "median", "ours (ms)", "iconv (ms)", "ratio");
+    std::printf("\n%-14s %10s %10s %11s %11s %7s %13s\n", "median", "wall (ms)", "cpu (ms)",
+                "iconv wall", "iconv cpu", "ratio", "load peak MB");
     for (const auto& [ours, theirs] : pairs) {
         const auto a = reporter.medians.find(ours);
         const auto b = reporter.medians.find(theirs);
         if (a != reporter.medians.end() && b != reporter.medians.end()) {
-            std::printf("%-12s %12.1f %12.1f %8.2f\n", ours, a->second, b->second,
-                        a->second / b->second);
+            const auto peak = a->second.counters.find("load_peak_mb");
+            std::printf("%-14s %10.1f %10.1f %11.1f %11.1f %7.2f %13s\n", ours, a->second.wall,
+                        a->second.cpu, b->second.wall, b->second.counters["iconv_cpu_ms"],
+                        a->second.wall / b->second.wall,
+                        peak != a->second.counters.end()
+                            ? std::to_string(static_cast<long>(peak->second)).c_str()
+                            : "");
         }
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("CP932 file: %lld bytes; peak resident memory of the whole run: %ld MB\n",
-                static_cast<long long>(files().bytes932), usage.ru_maxrss / 1024);
-    QFile::remove(files().cp932);
-    QFile::remove(files().utf8);
-    QFile::remove(files().utf16);
-    QFile::remove(files().folder + "/saved.txt");
-    QFile::remove(files().folder + "/iconv.out");
+    const JapaneseDocument& doc = files().doc;
+    std::printf("document: %lld lines, %lld UTF-16 units (%.0f MB as text); UTF-8 %lld bytes, "
+                "CP932 %lld bytes\n",
+                static_cast<long long>(doc.lines), static_cast<long long>(doc.units),
+                double(doc.units) * 2 / 1e6, static_cast<long long>(doc.utf8Bytes),
+                static_cast<long long>(doc.cp932Bytes));
+    std::printf("memory goal for it: %.0f MB (2.5 bytes a character + 16 a line)\n",
+                (2.5 * double(doc.units) + 16.0 * double(doc.lines)) / 1e6);
+    QDir(files().folder).removeRecursively();
     benchmark::Shutdown();
     return 0;
 }

@@ -4,45 +4,34 @@
 #include "editing/LfMemo.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
+
+#include <utility>
 
 namespace quillo::app {
 
 namespace {
 
-QByteArray ReadWholeFile(const QString& path) {
-    if (QFileInfo(path).isDir()) {
-        throw EFileError(QStringLiteral("ファイル %1 を開けません。フォルダです。")
-                             .arg(QDir::toNativeSeparators(path))
-                             .toStdString());
+// Streams the file: the text is never held twice, as bytes and decoded.
+codepage::LoadedText ReadDocument(const QString& path, int requestedCode) {
+    try {
+        return codepage::ReadTextFile(path, requestedCode);
+    } catch (const codepage::ETextFileError& e) {
+        throw EFileError(e.what());
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw EFileError(QStringLiteral("ファイル %1 を開けません。%2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString())
-                             .toStdString());
-    }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        throw EFileError(QStringLiteral("ファイル %1 を読み込めません。%2")
-                             .arg(QDir::toNativeSeparators(path), file.errorString())
-                             .toStdString());
-    }
-    return bytes;
 }
 
 } // namespace
 
 TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
-    const codepage::LoadedText loaded = codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
-    memo.LoadText(loaded.text);
+    codepage::LoadedText loaded = ReadDocument(path, requestedCode);
+    // Handed over, not shared, where the view can take the string's storage.
+    memo.LoadText(std::move(loaded.text));
     return {loaded.codePage, loaded.badBytes};
 }
 
 TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
-    const codepage::LoadedText loaded = codepage::LoadTextFile(ReadWholeFile(path), requestedCode);
+    const codepage::LoadedText loaded = ReadDocument(path, requestedCode);
     memo.SetText(loaded.text);
     return {loaded.codePage, loaded.badBytes};
 }

@@ -16,7 +16,7 @@ namespace quillo::codepage {
 namespace {
 
 // Enough text to judge; detection stays a small part of opening a large file.
-constexpr qsizetype kSampleBytes = 64 * 1024;
+constexpr qsizetype kSampleBytes = kDetectSampleBytes;
 
 // How much better (in log-likelihood) UTF-16 must read than ASCII to win over it.
 constexpr double kAsciiMargin = 8.0;

@@ -4,6 +4,9 @@
 #include "app/codepage/JapaneseTables.h"
 #include "app/codepage/codepage.h"
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
@@ -17,6 +20,14 @@ constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
 bool hasByte(std::uint64_t w, std::uint8_t c) {
     const std::uint64_t v = w ^ (kOnes * c);
     return ((v - kOnes) & ~v & kHighs) != 0;
+}
+
+// The same for the four 16-bit units of a word.
+bool hasUnit(std::uint64_t w, char16_t c) {
+    constexpr std::uint64_t ones = 0x0001000100010001ULL;
+    constexpr std::uint64_t highs = 0x8000800080008000ULL;
+    const std::uint64_t v = w ^ (ones * c);
+    return ((v - ones) & ~v & highs) != 0;
 }
 
 // Copies a run of plain ASCII (no CR, no LF when line breaks are rewritten)
@@ -43,6 +54,28 @@ inline void copyAsciiRun(const std::uint8_t* in, std::size_t n, std::size_t& i, 
     }
 }
 
+// Eight bytes, the first in the low byte whatever the machine's order.
+inline std::uint64_t loadLittle64(const std::uint8_t* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+        w = __builtin_bswap64(w);
+    }
+    return w;
+}
+
+// Eight ASCII bytes with no line break to rewrite.
+template <bool Crlf> inline bool isPlainAscii(std::uint64_t w) {
+    return (w & kHighs) == 0 && !(Crlf && (hasByte(w, '\n') || hasByte(w, '\r')));
+}
+
+// The eight bytes of w, first the low one, as eight units.
+inline void widenAscii(std::uint64_t w, char16_t* out) {
+    for (int k = 0; k < 8; ++k) {
+        out[k] = static_cast<char16_t>(w >> (8 * k) & 0xFF);
+    }
+}
+
 // One ASCII byte, with CR and LF rewritten to CR LF.  prevCr tells whether the
 // byte before was a CR, which already wrote the LF.
 template <bool Crlf>
@@ -59,6 +92,27 @@ inline void putAscii(std::uint8_t b, bool prevCr, char16_t* out, std::size_t& o)
     }
     out[o++] = b;
 }
+
+// CP932's single bytes with CR and LF taken out, so that the plain run stops
+// at line breaks.
+struct Cp932Run {
+    std::array<char16_t, 256> plain{};
+
+    static const Cp932Run& instance() {
+        static const Cp932Run run;
+        return run;
+    }
+
+private:
+    Cp932Run() {
+        const JapaneseTables& t = JapaneseTables::instance();
+        for (unsigned b = 0; b < 256; ++b) {
+            plain[b] = t.cp932Single(static_cast<std::uint8_t>(b));
+        }
+        plain['\r'] = JapaneseTables::kNone;
+        plain['\n'] = JapaneseTables::kNone;
+    }
+};
 
 std::size_t countBreakBytes(const char* in, std::size_t n) {
     std::size_t count = 0;
@@ -128,6 +182,54 @@ std::size_t TextDecoder::maxUnits(const char* in, std::size_t n) const {
     }
 }
 
+std::size_t TextDecoder::unitBound(std::size_t n) const {
+    switch (kind_) {
+    case Kind::Utf16Le:
+    case Kind::Utf16Be:
+        return n + 1; // (n + 1) / 2 units, each at most doubled by a break
+    default:
+        return 2 * n + 2;
+    }
+}
+
+std::size_t TextDecoder::cutPoint(const char* in, std::size_t n, std::size_t from) const {
+    const auto* b = reinterpret_cast<const std::uint8_t*>(in);
+    // Whether [0, p) ends where a character ends and not on a CR.
+    auto fits = [&](std::size_t p) {
+        switch (kind_) {
+        case Kind::Cp932:
+        case Kind::Euc:
+            // Below 0x40 a byte is neither a lead nor a trail byte of either code.
+            return b[p - 1] < 0x40 && b[p - 1] != '\r';
+        case Kind::Utf8:
+            // A byte that continues no sequence ends any sequence cut before it.
+            return (b[p] & 0xC0) != 0x80 && b[p - 1] != '\r';
+        case Kind::Utf16Le:
+            return p % 2 == 0 && !(b[p - 2] == '\r' && b[p - 1] == 0);
+        case Kind::Utf16Be:
+            return p % 2 == 0 && !(b[p - 2] == 0 && b[p - 1] == '\r');
+        case Kind::Iconv:
+            break;
+        }
+        return false;
+    };
+    if (kind_ == Kind::Iconv || n < 2) {
+        return 0;
+    }
+    from = std::clamp<std::size_t>(from, 1, n - 1);
+    for (std::size_t p = from; p < n; ++p) {
+        if (fits(p)) {
+            return p;
+        }
+    }
+    for (std::size_t p = from - 1; p > 0; --p) {
+        if (fits(p)) {
+            return p;
+        }
+    }
+    return 0;
+}
+
 TextDecoder::Step TextDecoder::decode(const char* in, std::size_t n, bool final, char16_t* out) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(in);
     switch (kind_) {
@@ -154,23 +256,65 @@ TextDecoder::Step TextDecoder::decode(const char* in, std::size_t n, bool final,
 
 QString TextDecoder::decodeAll(const char* in, std::size_t n) {
     QString text;
-    text.resize(static_cast<qsizetype>(maxUnits(in, n)));
+    // Pages of the bound that the text does not reach are never touched.
+    text.resize(static_cast<qsizetype>(unitBound(n)));
     const Step step = decode(in, n, true, reinterpret_cast<char16_t*>(text.data()));
-    const auto size = static_cast<qsizetype>(step.produced);
+    FitDecodedText(text, step.produced);
+    return text;
+}
+
+void FitDecodedText(QString& text, std::size_t units) {
+    const auto size = static_cast<qsizetype>(units);
     text.resize(size);
     if (text.capacity() - size > size / 8 + 4096) {
         text.squeeze(); // shrinks in place (realloc), no second copy of the text
     }
-    return text;
 }
 
 template <bool Crlf>
 TextDecoder::Step TextDecoder::decodeCp932(const std::uint8_t* in, std::size_t n, bool final,
                                            char16_t* out) {
     const JapaneseTables& t = JapaneseTables::instance();
+    const Cp932Run& run = Cp932Run::instance();
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
+        // Characters that decode plainly, up to three from one eight-byte read:
+        // where the next character starts is worked out in a register, so the
+        // table look-ups do not wait on one another.  Anything else leaves the run.
+        while (i + 8 <= n) {
+            std::uint64_t w = loadLittle64(in + i);
+            if (isPlainAscii<Crlf>(w)) { // logs and CSV files are mostly ASCII
+                widenAscii(w, out + o);
+                i += 8;
+                o += 8;
+                continue;
+            }
+            std::size_t used = 0;
+            int k = 0;
+            for (; k < 3; ++k) {
+                const auto lead = static_cast<std::uint8_t>(w);
+                const auto trail = static_cast<std::uint8_t>(w >> 8);
+                const bool isLead = static_cast<std::uint8_t>(lead - 0x81) < 0x1F ||
+                                    static_cast<std::uint8_t>(lead - 0xE0) < 0x1D;
+                const char16_t single = Crlf ? run.plain[lead] : t.cp932Single(lead);
+                const char16_t pair = t.cp932Double(static_cast<std::uint16_t>(lead << 8 | trail));
+                const char16_t u = isLead ? pair : single;
+                if (u == JapaneseTables::kNone) {
+                    break;
+                }
+                out[o++] = u;
+                used += 1 + static_cast<std::size_t>(isLead);
+                w >>= isLead ? 16 : 8;
+            }
+            i += used;
+            if (k < 3) {
+                break;
+            }
+        }
+        if (i >= n) {
+            break;
+        }
         const std::uint8_t b = in[i];
         if (b < 0x80) {
             putAscii<Crlf>(b, i > 0 ? in[i - 1] == '\r' : lastWasCr_, out, o);
@@ -261,6 +405,41 @@ TextDecoder::Step TextDecoder::decodeUtf8(const std::uint8_t* in, std::size_t n,
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
+        // ASCII other than line breaks and three-byte sequences (all of kana
+        // and kanji), up to two from one eight-byte read, without branching on
+        // which; anything else leaves the run.
+        while (i + 8 <= n) {
+            std::uint64_t w = loadLittle64(in + i);
+            if (isPlainAscii<Crlf>(w)) { // logs and CSV files are mostly ASCII
+                widenAscii(w, out + o);
+                i += 8;
+                o += 8;
+                continue;
+            }
+            std::size_t used = 0;
+            int k = 0;
+            for (; k < 2; ++k) {
+                const auto x = static_cast<std::uint32_t>(w);
+                const std::uint32_t cp = (x & 0x0F) << 12 | (x & 0x3F00) >> 2 | (x >> 16 & 0x3F);
+                const bool three =
+                    (x & 0xC0C0F0) == 0x8080E0 && cp >= 0x800 && (cp & 0xF800) != 0xD800;
+                const std::uint32_t b = x & 0xFF;
+                const bool ascii = b < 0x80 && (!Crlf || (b != '\r' && b != '\n'));
+                if (!(three || ascii)) {
+                    break;
+                }
+                out[o++] = static_cast<char16_t>(three ? cp : b);
+                used += three ? 3 : 1;
+                w >>= three ? 24 : 8;
+            }
+            i += used;
+            if (k < 2) {
+                break;
+            }
+        }
+        if (i >= n) {
+            break;
+        }
         const std::uint8_t b = in[i];
         if (b < 0x80) {
             putAscii<Crlf>(b, i > 0 ? in[i - 1] == '\r' : lastWasCr_, out, o);
@@ -332,6 +511,24 @@ TextDecoder::Step TextDecoder::decodeUtf16(const std::uint8_t* in, std::size_t n
     std::size_t o = 0;
     bool prevCr = lastWasCr_;
     for (; i + 1 < n; i += 2) {
+        // Four units at a time while none is a line break.
+        while (i + 8 <= n) {
+            std::uint64_t w;
+            std::memcpy(&w, in + i, 8);
+            if constexpr ((std::endian::native == std::endian::big) != Big) {
+                w = (w & 0x00FF00FF00FF00FFULL) << 8 | (w >> 8 & 0x00FF00FF00FF00FFULL);
+            }
+            if (Crlf && (hasUnit(w, u'\n') || hasUnit(w, u'\r'))) {
+                break;
+            }
+            std::memcpy(out + o, &w, 8);
+            o += 4;
+            i += 8;
+            prevCr = false;
+        }
+        if (i + 1 >= n) {
+            break;
+        }
         const char16_t u = Big ? static_cast<char16_t>(in[i] << 8 | in[i + 1])
                                : static_cast<char16_t>(in[i] | in[i + 1] << 8);
         if constexpr (Crlf) {

@@ -13,8 +13,8 @@ namespace quillo::codepage {
 //
 // decode() may be called on successive chunks: it stops before a sequence cut by
 // the end of a chunk unless `final` is set, and carries a CR across chunks.  A
-// chunk that starts right after an LF byte (an LF unit for UTF-16) needs nothing
-// from the chunk before, so separate decoders can work on such chunks in parallel.
+// chunk that starts at a cut point (see cutPoint) needs nothing from the chunk
+// before, so separate decoders can work on such chunks in parallel.
 class TextDecoder {
 public:
     // Throws ECodePageError when there is no converter for the code.
@@ -25,6 +25,19 @@ public:
 
     // The most units decode() can write for these bytes.
     std::size_t maxUnits(const char* in, std::size_t n) const;
+    // The same without looking at the bytes (looser).
+    std::size_t unitBound(std::size_t n) const;
+
+    // A position p in (0, n), the first at or after `from` (else the last before
+    // it), where the bytes can be cut: decoding [0, p) with `final` set and then
+    // [p, n) by a decoder that starts at a cut gives what one pass over [0, n)
+    // gives.  0 when there is none or the code cannot be cut (iconv's codes may
+    // carry a shift state).
+    std::size_t cutPoint(const char* in, std::size_t n, std::size_t from) const;
+    // Decoding goes on where `other` stopped (the CR carried across chunks).
+    void continueFrom(const TextDecoder& other) { lastWasCr_ = other.lastWasCr_; }
+    // Decoding starts at a cut point, with nothing carried.
+    void startAtCut() { lastWasCr_ = false; }
 
     struct Step {
         std::size_t consumed = 0;
@@ -56,5 +69,9 @@ private:
     std::size_t bad_ = 0;
     void* iconv_ = nullptr;
 };
+
+// Cuts a string decoded into room for more down to its `units`, giving the slack
+// back when it is large.
+void FitDecodedText(QString& text, std::size_t units);
 
 } // namespace quillo::codepage

@@ -1,6 +1,7 @@
 #include "app/codepage/codepage.h"
 #include "app/codepage/ByteMarks.h"
 
+#include "app/codepage/CodeChoice.h"
 #include "app/codepage/CodePageNames.h"
 #include "app/codepage/TextDecoder.h"
 #include "app/codepage/TextEncoder.h"
@@ -8,7 +9,9 @@
 namespace quillo::codepage {
 namespace {
 
-bool hasConverter(int code) { return HasDocumentWriter(code) || IconvNameOf(code) != nullptr; }
+bool hasConverter(int code) {
+    return HasDocumentWriter(code) || IconvNameOf(code) != nullptr;
+}
 
 } // namespace
 
@@ -29,42 +32,37 @@ ConvertResult ConvertCodePage(int from, int to, QByteArrayView bytes) {
     return result;
 }
 
-LoadedText LoadTextFile(QByteArrayView bytes, int requestedCode) {
-    int code = requestedCode < 0 ? DetectCodePage(bytes) : requestedCode;
-
-    qsizetype skip = 0;
-    if (StartsWithBytes(bytes, {0xEF, 0xBB, 0xBF})) {
-        code = kUtf8;
-        skip = 3;
+CodeChoice ChooseCode(QByteArrayView head, int requestedCode) {
+    CodeChoice choice{requestedCode < 0 ? DetectCodePage(head) : requestedCode, 0};
+    if (StartsWithBytes(head, {0xEF, 0xBB, 0xBF})) {
+        choice = {kUtf8, 3};
     }
-    if (StartsWithBytes(bytes, {0xFF, 0xFE})) {
-        code = kUtf16Le;
-        skip = 2;
+    if (StartsWithBytes(head, {0xFF, 0xFE})) {
+        choice = {kUtf16Le, 2};
     }
-    if (StartsWithBytes(bytes, {0xFE, 0xFF})) {
-        code = kUtf16Be;
-        skip = 2;
+    if (StartsWithBytes(head, {0xFE, 0xFF})) {
+        choice = {kUtf16Be, 2};
     }
-    if (StartsWithBytes(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
-        code = kUtf32Le;
-        skip = 4;
+    if (StartsWithBytes(head, {0xFF, 0xFE, 0x00, 0x00})) {
+        choice = {kUtf32Le, 4};
     }
-    if (StartsWithBytes(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
-        code = kUtf32Be;
-        skip = 4;
+    if (StartsWithBytes(head, {0x00, 0x00, 0xFE, 0xFF})) {
+        choice = {kUtf32Be, 4};
     }
-
-    LoadedText loaded;
-    int decodeAs = code;
-    if (code == kWestern || code == kUsAscii) {
+    if (choice.code == kWestern || choice.code == kUsAscii) {
         // Plain text named Western or ASCII is read as Shift-JIS, its superset here.
-        code = kShiftJis;
-        decodeAs = kShiftJis;
+        choice.code = kShiftJis;
     }
-    TextDecoder decoder(decodeAs, true);
-    const QByteArrayView body = bytes.sliced(skip);
+    return choice;
+}
+
+LoadedText LoadTextFile(QByteArrayView bytes, int requestedCode) {
+    const CodeChoice choice = ChooseCode(bytes, requestedCode);
+    TextDecoder decoder(choice.code, true);
+    const QByteArrayView body = bytes.sliced(choice.markBytes);
+    LoadedText loaded;
     loaded.text = decoder.decodeAll(body.data(), static_cast<std::size_t>(body.size()));
-    loaded.codePage = code;
+    loaded.codePage = choice.code;
     loaded.badBytes = static_cast<qsizetype>(decoder.badBytes());
     return loaded;
 }

@@ -54,10 +54,22 @@ struct LoadedText {
     qsizetype badBytes = 0; // bytes the code could not read (now U+DC00 + byte)
 };
 
+// A file that cannot be opened or read; the message is for the user, in Japanese.
+class ETextFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Decodes a whole file read in the requested code (-1 detects).  A byte-order
 // mark wins over the requested and the detected code.  Throws ECodePageError when
 // the code has no converter; the caller's document is then left as it was.
 LoadedText LoadTextFile(QByteArrayView bytes, int requestedCode);
+
+// The same for the file at `path`, read and decoded in chunks on two threads,
+// so that only the text and a few chunks are ever in memory.  Throws
+// ETextFileError when the file cannot be opened or read, ECodePageError as
+// LoadTextFile does.
+LoadedText ReadTextFile(const QString& path, int requestedCode);
 
 // True when EncodeDocument can write the code: 0, 932, 51932, 65001, 1200, 1201.
 bool HasDocumentWriter(int code);
