@@ -111,9 +111,7 @@ void BM_SelStart(benchmark::State& state) {
     // The caret sits two thirds into the document; moving it is the view's
     // work, not the query's, so it is placed once.
     TLfMemo& memo = LoadedMemo(static_cast<int>(state.range(0)));
-    QTextCursor c = memo.textCursor();
-    c.setPosition(memo.document()->characterCount() * 2 / 3);
-    memo.setTextCursor(c);
+    memo.SetSelStart(memo.TextLengthUnits() * 2 / 3);
     for (auto _ : state) {
         benchmark::DoNotOptimize(memo.SelStart());
     }
