@@ -369,12 +369,9 @@ void TLineLayouts::Draw(QPainter& painter, qsizetype line, qreal x0, qreal top, 
     qreal left = x0;
     for (std::size_t index = 0; index < entry.Pieces.size() && left < clipRight; ++index) {
         TPiece& piece = entry.Pieces[index];
-        if (left + piece.Width < clipLeft && entry.Pieces.size() > 1) {
-            Shape(entry, line, index);
-            if (left + piece.Width < clipLeft) {
-                left += piece.Width;
-                continue;
-            }
+        if (left + piece.Width < clipLeft) {
+            left += piece.Width;
+            continue;
         }
         TShaped& shaped = Shape(entry, line, index);
         const QTextLine tl = shaped.Layout->lineAt(0);
