@@ -651,7 +651,13 @@ void TLfMemo::TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsi
     const qsizetype delta = lines - oldLines;
     const qsizetype firstLine = FBuffer.LineOfPos(pos);
     const qsizetype lastLine = FBuffer.LineOfPos(std::min(pos + added, FBuffer.Length()));
+    view::TPreedit preedit = FLayouts->Preedit();
     FLayouts->Changed(pos, firstLine, lastLine - delta, delta);
+    if (preedit.Active()) {
+        // Text changed under a pre-edit (a command, an undo): it follows the caret.
+        preedit.Pos = FCaret;
+        FLayouts->SetPreedit(preedit);
+    }
     for (TColumnMemo& m : FColumnMemo) {
         if (pos < m.Pos) {
             m = TColumnMemo{};
@@ -958,6 +964,7 @@ bool TLfMemo::HandleKey(QKeyEvent* e) {
     }
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         InsertTyped(QStringLiteral("\r\n"));
+        FHistory.BreakRun(); // a line's typing is undone line by line
         return true;
     }
     const QString text = e->text();

@@ -382,8 +382,10 @@ void TLineLayouts::Draw(QPainter& painter, qsizetype line, qreal x0, qreal top, 
             if (a < b) {
                 QTextLayout::FormatRange range;
                 range.start = static_cast<int>(LayoutIndex(shaped, a - lineStart - piece.Start));
-                range.length = static_cast<int>(LayoutIndex(shaped, b - lineStart - piece.Start)) -
-                               range.start;
+                // A selection ending where the pre-edit text stands ends before it.
+                const qsizetype end = b - lineStart - piece.Start;
+                const qsizetype endIndex = end == shaped.PreeditAt ? end : LayoutIndex(shaped, end);
+                range.length = static_cast<int>(endIndex) - range.start;
                 range.format.setBackground(style.Highlight);
                 range.format.setForeground(style.HighlightedText);
                 selections.append(range);
