@@ -165,7 +165,7 @@ void TLfMemo::changeEvent(QEvent* event) {
         FLayouts->SetFont(font());
         FLineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
         FWidest = 0;
-        FColumnMemo[0] = FColumnMemo[1] = TColumnMemo{};
+        std::fill(std::begin(FColumnMemo), std::end(FColumnMemo), TColumnMemo{});
         if (!m_FFirstPaint) {
             Layout(false);
         }
@@ -377,8 +377,19 @@ int TLfMemo::Columns(qsizetype lineStart, qsizetype pos) {
         width = DisplayWidth(FBuffer.Mid(from, n), width);
         from += n;
     }
-    FColumnMemo[FColumnMemoNext] = {lineStart, pos, width};
-    FColumnMemoNext = 1 - FColumnMemoNext;
+    const bool known =
+        std::any_of(std::begin(FColumnMemo), std::end(FColumnMemo),
+                    [&](const TColumnMemo& m) { return m.LineStart == lineStart && m.Pos == pos; });
+    if (!known) {
+        // An empty slot first, so that a count still good is not pushed out.
+        auto* slot = std::find_if(std::begin(FColumnMemo), std::end(FColumnMemo),
+                                  [](const TColumnMemo& m) { return m.LineStart < 0; });
+        if (slot == std::end(FColumnMemo)) {
+            slot = &FColumnMemo[FColumnMemoNext];
+            FColumnMemoNext = (FColumnMemoNext + 1) % std::size(FColumnMemo);
+        }
+        *slot = {lineStart, pos, width};
+    }
     return width;
 }
 
@@ -1400,7 +1411,7 @@ void TLfMemo::LoadText(QString value) {
     FDesiredX = -1;
     FWidest = 0;
     FLayouts->Clear();
-    FColumnMemo[0] = FColumnMemo[1] = TColumnMemo{};
+    std::fill(std::begin(FColumnMemo), std::end(FColumnMemo), TColumnMemo{});
     UpdateScrollBars();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);

@@ -302,8 +302,8 @@ private:
         qsizetype Pos = -1;
         int Width = 0;
     };
-    TColumnMemo FColumnMemo[2];
-    int FColumnMemoNext = 0;
+    TColumnMemo FColumnMemo[4];
+    std::size_t FColumnMemoNext = 0;
 };
 
 // Turns CR LF, lone CR and lone LF into the view's own line breaks (CR LF).
