@@ -276,7 +276,7 @@ void TLfMemo::paintEvent(QPaintEvent* event) {
         }
     }
     painter.end();
-    FLayouts->Prune(first, first + rowTo, FBuffer.LineOfPos(FCaret));
+    FLayouts->Prune(first, first + VisibleRows(), FBuffer.LineOfPos(FCaret));
     NoteWidth(widest);
     if (!blinkOnly) {
         InvalidateStrips();
@@ -1360,17 +1360,16 @@ void TLfMemo::SetText(const QString& value) {
     // the undo step holds no more than the change.
     const QStringView old = FBuffer.View();
     const qsizetype n = std::min(old.size(), text.size());
-    qsizetype prefix = 0;
-    while (prefix < n && old[prefix] == text[prefix]) {
-        ++prefix;
-    }
+    const auto* a = reinterpret_cast<const char16_t*>(old.utf16());
+    const auto* b = reinterpret_cast<const char16_t*>(text.utf16());
+    qsizetype prefix = std::mismatch(a, a + n, b).first - a;
     if (prefix == old.size() && prefix == text.size()) {
         return;
     }
-    qsizetype suffix = 0;
-    while (suffix < n - prefix && old[old.size() - 1 - suffix] == text[text.size() - 1 - suffix]) {
-        ++suffix;
-    }
+    const auto tail =
+        std::mismatch(std::reverse_iterator(a + old.size()), std::reverse_iterator(a + prefix),
+                      std::reverse_iterator(b + text.size()), std::reverse_iterator(b + prefix));
+    qsizetype suffix = tail.first - std::reverse_iterator(a + old.size());
     // Never split a CR LF or a surrogate pair at either end of the change.
     while (prefix > 0 && (old[prefix - 1] == u'\r' || old[prefix - 1].isHighSurrogate())) {
         --prefix;
