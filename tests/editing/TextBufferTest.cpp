@@ -339,7 +339,12 @@ TEST_F(THistoryFixture, InterleavedUndoRedoAndNewChangesFollowTheModel) {
             ASSERT_EQ(did, current + 1 < states.size());
             current += did ? 1 : 0;
         } else {
-            RandomEdit();
+            if (i % 50 == 0) {
+                // Now and then the whole text rewritten, swapped rather than copied.
+                History.ChangeAll(Buffer, Buffer.Text() + ToQ(RandomText(Rng, 30)) + u'!', 0, 0);
+            } else {
+                RandomEdit();
+            }
             states.resize(current + 1); // the redo steps are gone
             states.push_back(Buffer.Text());
             ++current;
@@ -491,6 +496,41 @@ TEST_F(THistoryFixture, WholeTextReplacementSwapsStorageInsteadOfCopying) {
     EXPECT_EQ(Buffer.Text(), QStringLiteral("new\r\n"));
     History.Undo(Buffer);
     EXPECT_EQ(Buffer.Text(), copy);
+}
+
+TEST_F(THistoryFixture, ChangeAllMovesBothTextsInsteadOfCopying) {
+    Buffer.Assign(QStringLiteral("old\nfirst"));
+    const QChar* oldStorage = Buffer.View().data();
+    QString replacement = QStringLiteral("new\r\nsecond\r\n");
+    const QChar* newStorage = replacement.constData();
+    History.ChangeAll(Buffer, std::move(replacement), 2, 4);
+    EXPECT_EQ(Buffer.View().data(), newStorage);
+    EXPECT_EQ(Buffer.LineCount(), 3);
+    const auto span = History.Undo(Buffer);
+    ASSERT_TRUE(span.has_value());
+    EXPECT_EQ(Buffer.View().data(), oldStorage);
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("old\nfirst"));
+    EXPECT_EQ(span->Anchor, 2);
+    EXPECT_EQ(span->Caret, 4);
+    History.Redo(Buffer);
+    EXPECT_EQ(Buffer.View().data(), newStorage);
+}
+
+TEST_F(THistoryFixture, ChangeAllInsideAStepUndoesWithTheOtherChanges) {
+    Buffer.Assign(QStringLiteral("abc"));
+    History.BeginStep();
+    Edit(0, 1, QStringLiteral("A"));
+    History.ChangeAll(Buffer, QStringLiteral("x\ny"), 0, 0);
+    Edit(3, 0, QStringLiteral("z"));
+    History.EndStep();
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("x\nyz"));
+    const auto span = History.Undo(Buffer);
+    ASSERT_TRUE(span.has_value());
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("abc"));
+    ASSERT_NO_FATAL_FAILURE(ExpectSpanExplains(*span, QStringLiteral("x\nyz"), Buffer.Text()));
+    History.Redo(Buffer);
+    EXPECT_EQ(Buffer.Text(), QStringLiteral("x\nyz"));
+    EXPECT_EQ(Buffer.LineCount(), 2);
 }
 
 } // namespace

@@ -91,18 +91,20 @@ struct TEditHistory::TState {
     std::size_t CleanIndex = 0;
     std::uint64_t CleanSerial = 0;
     std::uint64_t NextSerial = 1;
+
+    void Record(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text,
+                QString* owned, bool typing, qsizetype anchor, qsizetype caret);
 };
 
 TEditHistory::TEditHistory() : F(std::make_unique<TState>()) {}
 
 TEditHistory::~TEditHistory() = default;
 
-void TEditHistory::Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text,
-                          bool typing, qsizetype anchor, qsizetype caret) {
-    if (length == 0 && text.isEmpty()) {
-        return;
-    }
-    TState& s = *F;
+// `owned`, when given, holds `text` and may be moved into the buffer.
+void TEditHistory::TState::Record(TTextBuffer& buffer, qsizetype pos, qsizetype length,
+                                  QStringView text, QString* owned, bool typing, qsizetype anchor,
+                                  qsizetype caret) {
+    TState& s = *this;
     if (s.Current < s.Steps.size()) {
         if (s.CleanIndex > s.Current) {
             s.CleanKnown = false;
@@ -123,10 +125,10 @@ void TEditHistory::Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, 
     TStep& step = s.Steps[s.Current - 1];
     const qsizetype inserted = text.size();
 
-    if (pos == 0 && length == buffer.Length() && length >= kWholeUnits) {
+    if (owned != nullptr || (pos == 0 && length == buffer.Length() && length >= kWholeUnits)) {
         TChange change{pos, 0, length, 0, inserted, static_cast<int>(step.Wholes.size())};
         step.Wholes.push_back(buffer.Take());
-        buffer.Assign(text.toString());
+        buffer.Assign(owned != nullptr ? std::move(*owned) : text.toString());
         step.Changes.push_back(change);
     } else if (TChange* last = step.Changes.empty() ? nullptr : &step.Changes.back();
                continuesRun && last != nullptr && last->Whole < 0 &&
@@ -138,6 +140,9 @@ void TEditHistory::Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, 
         buffer.Insert(pos, text);
     } else {
         TChange change{pos, step.Pool.size(), length, step.Pool.size() + length, inserted, -1};
+        if (step.Pool.isEmpty()) {
+            step.Pool.reserve(length + inserted); // exactly: a big paste would round up to 2^n
+        }
         step.Pool.resize(change.RemovedAt + length + inserted);
         auto* pool = reinterpret_cast<char16_t*>(step.Pool.data());
         buffer.CopyTo(pos, length, pool + change.RemovedAt);
@@ -150,6 +155,22 @@ void TEditHistory::Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, 
     step.Serial = s.NextSerial++;
     s.InRun = typing && s.Depth == 0;
     s.RunEnd = pos + inserted;
+}
+
+void TEditHistory::Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text,
+                          bool typing, qsizetype anchor, qsizetype caret) {
+    if (length == 0 && text.isEmpty()) {
+        return;
+    }
+    F->Record(buffer, pos, length, text, nullptr, typing, anchor, caret);
+}
+
+void TEditHistory::ChangeAll(TTextBuffer& buffer, QString text, qsizetype anchor, qsizetype caret) {
+    if (text.isEmpty() && buffer.Length() == 0) {
+        return;
+    }
+    const QStringView view(text);
+    F->Record(buffer, 0, buffer.Length(), view, &text, false, anchor, caret);
 }
 
 void TEditHistory::BeginStep() {

@@ -32,10 +32,16 @@ public:
 
     // Replaces [pos, pos + length) of the buffer by `text` and records it.
     // `typing` marks one typed character (or an input-method commit) that may
-    // join the run before it.  `anchor`/`caret` are the selection before the
-    // change, restored by Undo.
+    // join the run before it: it joins when it removes nothing and lands right
+    // after the run's last insertion; typed over a selection it starts a run.
+    // `anchor`/`caret` are the selection before the change, restored by Undo.
     void Change(TTextBuffer& buffer, qsizetype pos, qsizetype length, QStringView text, bool typing,
                 qsizetype anchor, qsizetype caret);
+
+    // Replaces the whole text by `text`, taking its storage, as one step; the
+    // old text moves into the history uncopied.  For Replace All and the
+    // commands that rewrite the whole document.
+    void ChangeAll(TTextBuffer& buffer, QString text, qsizetype anchor, qsizetype caret);
 
     // Changes between BeginStep and EndStep (nesting allowed) are one step.
     void BeginStep();
@@ -49,7 +55,7 @@ public:
     std::optional<TEditSpan> Undo(TTextBuffer& buffer);
     std::optional<TEditSpan> Redo(TTextBuffer& buffer);
 
-    // Forgets every step (a freshly loaded text).
+    // Forgets every step (a freshly loaded text, which counts as clean).
     void Clear();
     // The saved state: IsClean() is true while the text is where MarkClean left it.
     void MarkClean();

@@ -18,14 +18,17 @@ class TLineIndex {
 public:
     TLineIndex();
 
-    // Rebuilds the index for `text`; big texts are scanned on two threads.
-    void Build(const char16_t* text, qsizetype length);
+    // Rebuilds the index for `text`; big texts are scanned on two threads
+    // unless `parallel` is false (for comparing the two in the benchmarks).
+    void Build(const char16_t* text, qsizetype length, bool parallel = true);
 
     qsizetype LineCount() const { return FTotalLines; }
     qsizetype Length() const { return FTotalUnits; }
     qsizetype LineStart(qsizetype line) const;
     // Length of the line with its LF (none on the last line).
     qsizetype LineLength(qsizetype line) const;
+    // Start and length in one walk of the tree.
+    void LineSpan(qsizetype line, qsizetype& start, qsizetype& length) const;
     qsizetype LineOfPos(qsizetype pos) const;
 
     // Follow an insertion of `text` at `pos` and a removal of [pos, pos + length).

@@ -174,12 +174,17 @@ qsizetype TTextBuffer::LineStart(qsizetype line) const {
 }
 
 qsizetype TTextBuffer::LineNext(qsizetype line) const {
-    return FLines->LineStart(line) + FLines->LineLength(line);
+    qsizetype start = 0;
+    qsizetype length = 0;
+    FLines->LineSpan(line, start, length);
+    return start + length;
 }
 
 qsizetype TTextBuffer::LineEnd(qsizetype line) const {
-    const qsizetype start = FLines->LineStart(line);
-    qsizetype end = start + FLines->LineLength(line);
+    qsizetype start = 0;
+    qsizetype length = 0;
+    FLines->LineSpan(line, start, length);
+    qsizetype end = start + length;
     if (line + 1 < FLines->LineCount()) {
         --end; // the LF
         if (end > start && At(end - 1) == u'\r') {

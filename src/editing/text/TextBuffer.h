@@ -33,6 +33,7 @@ public:
     // Copies [pos, pos + length) to `out`, which has room for `length` units.
     void CopyTo(qsizetype pos, qsizetype length, char16_t* out) const;
     // The whole text as one contiguous view; valid until the next change.
+    // It moves the gap, so it is a write underneath: not for two threads at once.
     QStringView View() const;
     QString Text() const { return View().toString(); }
 
@@ -52,8 +53,8 @@ public:
     qsizetype LineStart(qsizetype line) const; // 0 <= line < LineCount()
     qsizetype LineEnd(qsizetype line) const;   // before the line's CR LF (or LF)
     qsizetype LineNext(qsizetype line) const;  // start of the next line, Length() for the last
-    qsizetype
-    LineOfPos(qsizetype pos) const; // 0 <= pos <= Length(); a CR of a CR LF is on its line
+    // 0 <= pos <= Length(); a CR of a CR LF is on its line
+    qsizetype LineOfPos(qsizetype pos) const;
 
     // Bytes held, for the memory figures of the benchmarks.
     qsizetype MemoryBytes() const;
