@@ -46,6 +46,8 @@ private:
 namespace {
 
 constexpr qsizetype kMaxTextUnits = qsizetype{1} << 30;
+// Whole-text changes of texts this long swap the text instead of copying it.
+constexpr qsizetype kWholeSwapUnits = qsizetype{1} << 16;
 // The input method sees this much of a line on each side of the caret.
 constexpr qsizetype kSurroundingUnits = 1024;
 // Lines shorter than this are measured for the ruler in one go.
@@ -699,9 +701,12 @@ void TLfMemo::Edit(qsizetype pos, qsizetype length, const QString& text, bool ty
     const qsizetype oldLines = FBuffer.LineCount();
     const qsizetype oldAnchor = FAnchor;
     const qsizetype oldCaret = FCaret;
-    const bool continueRun = typing;
-    FHistory.Change(FBuffer, pos, length, text, continueRun, oldAnchor, oldCaret);
-    const qsizetype added = text.size();
+    FHistory.Change(FBuffer, pos, length, text, typing, oldAnchor, oldCaret);
+    Edited(pos, length, text.size(), caret, oldLines, oldAnchor, oldCaret);
+}
+
+void TLfMemo::Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype caret,
+                     qsizetype oldLines, qsizetype oldAnchor, qsizetype oldCaret) {
     if (caret >= 0) {
         FAnchor = FCaret = caret;
     } else {
@@ -1378,11 +1383,22 @@ void TLfMemo::SetText(const QString& value) {
            (old[old.size() - suffix] == u'\n' || old[old.size() - suffix].isLowSurrogate())) {
         --suffix;
     }
+    const qsizetype removed = old.size() - prefix - suffix;
+    const qsizetype added = text.size() - prefix - suffix;
     FHistory.BreakRun();
+    if (old.size() >= kWholeSwapUnits && removed + added > old.size()) {
+        // Most of a big text changes (a Replace All over the whole document):
+        // the old text moves into the history as it is instead of being copied.
+        const qsizetype oldLines = FBuffer.LineCount();
+        const qsizetype oldAnchor = FAnchor;
+        const qsizetype oldCaret = FCaret;
+        FHistory.ChangeAll(FBuffer, text, oldAnchor, oldCaret);
+        Edited(prefix, removed, added, -1, oldLines, oldAnchor, oldCaret);
+        return;
+    }
     FHistory.BeginStep();
     try {
-        Edit(prefix, old.size() - prefix - suffix, text.mid(prefix, text.size() - prefix - suffix),
-             false);
+        Edit(prefix, removed, text.mid(prefix, added), false);
     } catch (...) {
         FHistory.EndStep();
         throw;

@@ -220,6 +220,9 @@ private:
     // moves the old selection along with the text).
     void Edit(qsizetype pos, qsizetype length, const QString& text, bool typing,
               qsizetype caret = -1);
+    // The caret, caches and signals after a change the history has made.
+    void Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype caret,
+                qsizetype oldLines, qsizetype oldAnchor, qsizetype oldCaret);
     // Caches, scroll bars and signals after the buffer changed by whatever route.
     void TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsizetype oldLines);
     void ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldLines);

@@ -531,6 +531,31 @@ TEST_F(MemoViewTest, WholeTextChangesAreOneChangeOfTheDifference) {
     EXPECT_EQ(memo.Text(), QStringLiteral("alpha\r\nbeta\r\ngamma"));
 }
 
+TEST_F(MemoViewTest, BigRewriteIsOneStepBothWays) {
+    QString before;
+    QString after;
+    for (int i = 0; i < 20'000; ++i) {
+        before += QStringLiteral("a %1 b\r\n").arg(i);
+        after += QStringLiteral("[a] %1 [b]\r\n").arg(i);
+    }
+    memo.LoadText(before);
+    memo.SetSelStart(memo.LineIndex(10));
+    QSignalSpy changes(&memo, &TLfMemo::ContentsChanged);
+    memo.SetText(after);
+    ASSERT_EQ(changes.count(), 1);
+    EXPECT_EQ(changes.at(0).at(0).value<qsizetype>(), 0);
+    EXPECT_EQ(memo.Text(), after);
+    EXPECT_EQ(memo.GetLineCount(), 20'001);
+    EXPECT_TRUE(memo.Modified());
+    memo.undo();
+    EXPECT_EQ(memo.Text(), before);
+    EXPECT_FALSE(memo.Modified());
+    EXPECT_EQ(memo.SelStart(), memo.LineIndex(10)) << "undo puts the caret back";
+    memo.redo();
+    EXPECT_EQ(memo.Text(), after);
+    EXPECT_EQ(changes.count(), 3);
+}
+
 TEST_F(MemoViewTest, LoadTextMendsLoneBreaks) {
     memo.LoadText(QStringLiteral("a\rb\nc\r\nd"));
     EXPECT_EQ(memo.Text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
