@@ -1049,6 +1049,14 @@ void TLfMemo::mousePressEvent(QMouseEvent* event) {
     if (FLayouts->Preedit().Active()) {
         QGuiApplication::inputMethod()->commit();
     }
+    QClipboard* clipboard = QApplication::clipboard();
+    if (event->button() == Qt::MiddleButton && clipboard->supportsSelection() && !FReadOnly) {
+        // The X11 way: the last selected text goes where the middle button is.
+        const qsizetype pos = PosAt(event->position().toPoint());
+        SetSelection(pos, pos);
+        InsertFromMime(clipboard->text(QClipboard::Selection));
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         return;
     }

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -388,6 +389,28 @@ TEST_F(MemoViewTest, WheelScrollsAndRightClickShowsThePopupMenu) {
                         memo.viewport()->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(memo.viewport(), &e);
     EXPECT_EQ(shown, 1);
+}
+
+TEST_F(MemoViewTest, DroppedTextGoesInDroppedFilesDoNot) {
+    memo.SetText(QStringLiteral("hello world"));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.txt"))});
+    QDragEnterEvent enterFiles(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton,
+                               Qt::NoModifier);
+    QApplication::sendEvent(memo.viewport(), &enterFiles);
+    EXPECT_FALSE(enterFiles.isAccepted()) << "files are the window's to open";
+
+    QMimeData text;
+    text.setText(QStringLiteral("big\n"));
+    const QPoint at = PointOf(6);
+    QDragEnterEvent enterText(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(memo.viewport(), &enterText);
+    EXPECT_TRUE(enterText.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(memo.viewport(), &drop);
+    EXPECT_EQ(memo.Text(), QStringLiteral("hello big\r\nworld"));
+    memo.undo();
+    EXPECT_EQ(memo.Text(), QStringLiteral("hello world"));
 }
 
 // ---- input method ----
