@@ -1,6 +1,7 @@
 // The edit view's own insides: caret moves, selection, mouse, input method,
 // undo, long lines and painting, driven through real Qt events.
 
+#include "editing/DisplayWidth.h"
 #include "editing/LfMemo.h"
 #include "editing/text/TextBuffer.h"
 #include "editing/view/LineLayouts.h"
@@ -633,6 +634,41 @@ TEST_F(MemoViewTest, TenMegabyteLineStaysEditable) {
     memo.undo();
     memo.undo();
     EXPECT_EQ(memo.LineLength(0), length);
+}
+
+TEST_F(MemoViewTest, RulerColumnsStayRightWhileALongLineIsEdited) {
+    QString line;
+    while (line.size() < 20'000) {
+        line += QStringLiteral("ab\t日本ｶﾅ") + QString::fromUtf16(u"\U0001F600");
+    }
+    memo.SetText(line);
+    const auto expected = [&] {
+        const qsizetype caret = memo.SelStart();
+        return quillo::editing::DisplayWidth(QStringView(memo.Line(0)).left(caret));
+    };
+    for (const qsizetype pos : {15'000, 15'007, 12'000, 19'990}) {
+        memo.SetSelStart(pos);
+        memo.ScrollCaret();
+        memo.RepaintStrips();
+        EXPECT_EQ(memo.RulerCaretColumn(), expected()) << pos;
+    }
+    // Edits before, at and after the counted positions.
+    memo.SetSelStart(15'000);
+    QTest::keyClicks(&memo, QStringLiteral("\tx"));
+    EXPECT_EQ(memo.RulerCaretColumn(), expected());
+    Key(Qt::Key_Backspace);
+    Key(Qt::Key_Backspace);
+    EXPECT_EQ(memo.RulerCaretColumn(), expected());
+    memo.SetSelStart(100);
+    memo.SetSelText(QStringLiteral("日"));
+    memo.SetSelStart(15'003);
+    memo.RepaintStrips();
+    EXPECT_EQ(memo.RulerCaretColumn(), expected());
+    // The first column at the left edge follows the horizontal scroll.
+    const qreal w = QFontMetricsF(memo.font()).horizontalAdvance(u'0');
+    EXPECT_GT(memo.LastStartLow(), 0);
+    EXPECT_LE(memo.LastStartLow(), memo.RulerCaretColumn());
+    EXPECT_GE(memo.LastStartLow(), memo.RulerCaretColumn() - memo.viewport()->width() / w - 4);
 }
 
 TEST(LineLayoutsTest, PiecesOfALongLineAgreeOnPositions) {
