@@ -21,6 +21,8 @@
 #include <QTextCharFormat>
 #include <QTimer>
 
+#include <cmath>
+
 using quillo::editing::TLfMemo;
 using quillo::editing::TTextBuffer;
 namespace view = quillo::editing::view;
@@ -705,6 +707,33 @@ TEST(LineLayoutsTest, PiecesOfALongLineAgreeOnPositions) {
     EXPECT_EQ(layouts.X(1000), before);
     EXPECT_EQ(layouts.PosAtX(0, layouts.X(40'003)), 40'003);
     EXPECT_EQ(layouts.PosAtX(1, 1e6), buffer.Length());
+}
+
+TEST(LineLayoutsTest, TabStopsCountFromTheLineStartInEveryPiece) {
+    TTextBuffer buffer;
+    QString text;
+    while (text.size() < 20'000) {
+        text += QStringLiteral("abcde\t日");
+    }
+    buffer.Assign(text);
+    view::TLineLayouts layouts(buffer);
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(13);
+    layouts.SetFont(font);
+    const qreal tab = layouts.TabDistance();
+    // Shape the pieces in order, so that every piece begins where the one
+    // before really ends.
+    for (qsizetype p = 0; p < text.size(); p += 512) {
+        layouts.X(p);
+    }
+    int checked = 0;
+    for (qsizetype p = 6; p < text.size(); p += 7 * 37) {
+        const qreal x = layouts.X(p); // right after a tab
+        const qreal off = std::fmod(x, tab);
+        EXPECT_LT(std::min(off, tab - off), 0.6) << p << " x=" << x;
+        ++checked;
+    }
+    EXPECT_GT(checked, 50);
 }
 
 // ---- painting ----

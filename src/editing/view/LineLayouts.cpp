@@ -8,6 +8,7 @@
 #include <QTextLine>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillo::editing::view {
 
@@ -207,10 +208,27 @@ std::size_t TLineLayouts::PieceOf(const TLine& entry, qsizetype rel) const {
     return it == entry.Pieces.begin() ? 0 : static_cast<std::size_t>(it - entry.Pieces.begin() - 1);
 }
 
-TLineLayouts::TShaped& TLineLayouts::Shape(TLine& entry, qsizetype line, std::size_t index) {
+qreal TLineLayouts::Origin(const TLine& entry, std::size_t index) const {
+    qreal x = 0;
+    for (std::size_t i = 0; i < index; ++i) {
+        x += entry.Pieces[i].Width;
+    }
+    return x;
+}
+
+TLineLayouts::TShaped& TLineLayouts::Shape(TLine& entry, qsizetype line, std::size_t index,
+                                           qreal origin) {
+    // Tab stops count from the line's start: a piece further on is shaped
+    // with stops shifted by where it begins, again when that moves.
+    const qreal tab = FOption.tabStopDistance();
+    const qreal offset = std::fmod(std::max<qreal>(origin, 0), tab);
     auto it = entry.Shaped.find(index);
     if (it != entry.Shaped.end()) {
-        return it->second;
+        const qreal moved = std::abs(it->second.TabOffset - offset);
+        if (!it->second.HasTab || std::min(moved, tab - moved) < 0.5) {
+            return it->second;
+        }
+        entry.Shaped.erase(it);
     }
     if (entry.Shaped.size() >= kShapedPerLine) {
         entry.Shaped.clear();
@@ -235,8 +253,19 @@ TLineLayouts::TShaped& TLineLayouts::Shape(TLine& entry, qsizetype line, std::si
             }
         }
     }
+    shaped.HasTab = text.contains(u'\t');
+    shaped.TabOffset = offset;
+    QTextOption option = FOption;
+    if (shaped.HasTab && offset > 0.5 && tab - offset > 0.5) {
+        QList<QTextOption::Tab> stops;
+        const qreal reach = static_cast<qreal>(text.size()) * 4 * FNarrow + tab;
+        for (qreal x = tab - offset; x < reach; x += tab) {
+            stops.append(QTextOption::Tab(x, QTextOption::LeftTab));
+        }
+        option.setTabs(stops);
+    }
     shaped.Layout = std::make_unique<QTextLayout>(text, FFont);
-    shaped.Layout->setTextOption(FOption);
+    shaped.Layout->setTextOption(option);
     shaped.Layout->setCacheEnabled(true);
     if (!formats.isEmpty()) {
         shaped.Layout->setFormats(formats);
@@ -276,11 +305,8 @@ qreal TLineLayouts::X(qsizetype pos) {
     TLine& entry = Line(line);
     const qsizetype rel = std::clamp<qsizetype>(pos - FBuffer.LineStart(line), 0, entry.Length);
     const std::size_t index = PieceOf(entry, rel);
-    TShaped& shaped = Shape(entry, line, index);
-    qreal x = 0;
-    for (std::size_t i = 0; i < index; ++i) {
-        x += entry.Pieces[i].Width;
-    }
+    const qreal x = Origin(entry, index);
+    TShaped& shaped = Shape(entry, line, index, x);
     const QTextLine tl = shaped.Layout->lineAt(0);
     if (!tl.isValid()) {
         return x;
@@ -299,16 +325,13 @@ qreal TLineLayouts::CaretX(qsizetype pos) {
     TLine& entry = Line(line);
     const qsizetype rel = pos - FBuffer.LineStart(line);
     std::size_t index = PieceOf(entry, rel);
-    TShaped* shaped = &Shape(entry, line, index);
+    TShaped* shaped = &Shape(entry, line, index, Origin(entry, index));
     if (shaped->PreeditAt < 0 && index > 0) {
         // At the end of a piece the pre-edit text is in the piece before.
         --index;
-        shaped = &Shape(entry, line, index);
+        shaped = &Shape(entry, line, index, Origin(entry, index));
     }
-    qreal x = 0;
-    for (std::size_t i = 0; i < index; ++i) {
-        x += entry.Pieces[i].Width;
-    }
+    const qreal x = Origin(entry, index);
     const QTextLine tl = shaped->Layout->lineAt(0);
     if (!tl.isValid() || shaped->PreeditAt < 0) {
         return X(pos);
@@ -324,14 +347,14 @@ qsizetype TLineLayouts::PosAtX(qsizetype line, qreal x) {
     for (; index + 1 < entry.Pieces.size(); ++index) {
         TPiece& piece = entry.Pieces[index];
         if (left + piece.Width > x) {
-            Shape(entry, line, index); // the real width may differ from the estimate
+            Shape(entry, line, index, left); // the real width may differ from the estimate
             if (left + piece.Width > x) {
                 break;
             }
         }
         left += piece.Width;
     }
-    TShaped& shaped = Shape(entry, line, index);
+    TShaped& shaped = Shape(entry, line, index, left);
     const QTextLine tl = shaped.Layout->lineAt(0);
     if (!tl.isValid()) {
         return lineStart + entry.Pieces[index].Start;
@@ -344,7 +367,7 @@ qsizetype TLineLayouts::PosAtX(qsizetype line, qreal x) {
 qreal TLineLayouts::Width(qsizetype line) {
     TLine& entry = Line(line);
     if (entry.Pieces.size() == 1) {
-        Shape(entry, line, 0);
+        Shape(entry, line, 0, 0);
     }
     qreal width = 0;
     for (const TPiece& p : entry.Pieces) {
@@ -373,7 +396,7 @@ void TLineLayouts::Draw(QPainter& painter, qsizetype line, qreal x0, qreal top, 
             left += piece.Width;
             continue;
         }
-        TShaped& shaped = Shape(entry, line, index);
+        TShaped& shaped = Shape(entry, line, index, left - x0);
         const QTextLine tl = shaped.Layout->lineAt(0);
         if (tl.isValid()) {
             QList<QTextLayout::FormatRange> selections;

@@ -100,6 +100,8 @@ private:
         std::unique_ptr<QTextLayout> Layout;
         qsizetype PreeditAt = -1; // index in the piece where the pre-edit text begins
         qsizetype PreeditLength = 0;
+        bool HasTab = false;
+        qreal TabOffset = 0; // where the piece began, modulo the tab distance
     };
     struct TLine {
         qsizetype Length = 0;
@@ -121,7 +123,9 @@ private:
     void BuildPieces(TLine& entry, qsizetype lineStart, const std::vector<TPiece>& old);
     qsizetype PieceEnd(qsizetype lineStart, qsizetype start, qsizetype length) const;
     qreal Estimate(qsizetype from, qsizetype to) const;
-    TShaped& Shape(TLine& entry, qsizetype line, std::size_t index);
+    // The piece shaped as it stands at x = origin of its line.
+    TShaped& Shape(TLine& entry, qsizetype line, std::size_t index, qreal origin);
+    qreal Origin(const TLine& entry, std::size_t index) const;
     std::size_t PieceOf(const TLine& entry, qsizetype rel) const;
     qsizetype LayoutIndex(const TShaped& shaped, qsizetype relInPiece) const;
     qsizetype TextIndex(const TShaped& shaped, qsizetype layoutIndex) const;
