@@ -69,6 +69,9 @@ public:
 
     // ---- text model (CR LF positions) ----
     QString Text() const;
+    // The whole text without a copy, for reading it through (search, saving);
+    // valid until the next change.
+    QStringView TextView() const { return FBuffer.View(); }
     // Replaces the whole text as one undoable edit; every line break becomes
     // CR LF; nothing happens (no change event) when the text is the same.
     void SetText(const QString& value);

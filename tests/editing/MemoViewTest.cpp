@@ -585,6 +585,7 @@ TEST_F(MemoViewTest, BigRewriteIsOneStepBothWays) {
 TEST_F(MemoViewTest, LoadTextMendsLoneBreaks) {
     memo.LoadText(QStringLiteral("a\rb\nc\r\nd"));
     EXPECT_EQ(memo.Text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
+    EXPECT_EQ(memo.TextView(), QStringLiteral("a\r\nb\r\nc\r\nd"));
     EXPECT_EQ(memo.GetLineCount(), 4);
     EXPECT_TRUE(view::HasLoneBreak(u"x\r"));
     EXPECT_TRUE(view::HasLoneBreak(u"\nx"));
