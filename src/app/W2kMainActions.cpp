@@ -61,8 +61,7 @@ void TWin2kAppForm::BuildActions() {
     connect(a["EditCut1"], &QAction::triggered, this, [this] { Memo1->Cut(); });
     connect(a["EditCopy1"], &QAction::triggered, this, [this] { Memo1->copy(); });
     connect(a["EditPaste1"], &QAction::triggered, this, [this] { Memo1->Paste(); });
-    connect(a["EditDelete1"], &QAction::triggered, this,
-            [this] { Memo1->RemoveSelectedText(); });
+    connect(a["EditDelete1"], &QAction::triggered, this, [this] { Memo1->RemoveSelectedText(); });
     connect(a["EditSelectAll1"], &QAction::triggered, this, [this] { Memo1->selectAll(); });
 
     connect(Memo1, &editing::TLfMemo::selectionChanged, this, &TWin2kAppForm::UpdateEditActions);
