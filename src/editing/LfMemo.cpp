@@ -735,8 +735,21 @@ void TLfMemo::InsertTyped(const QString& text) {
     if (FOverwrite && from == to && to < FBuffer.Length() && FBuffer.At(to) != u'\r') {
         to = view::NextCaretPos(FBuffer, to);
     }
+    if (!Fits(to - from, text.size())) {
+        return;
+    }
     Edit(from, to - from, text, true, from + text.size());
     EnsureCaretVisible();
+}
+
+bool TLfMemo::Fits(qsizetype removed, qsizetype added) {
+    // Typing and pasting past the limit is refused here; only the text-model
+    // operations raise the error, to callers that handle it.
+    if (FBuffer.Length() - removed + added <= kMaxTextUnits) {
+        return true;
+    }
+    QApplication::beep();
+    return false;
 }
 
 void TLfMemo::DeleteRange(qsizetype from, qsizetype to) {
@@ -812,6 +825,9 @@ void TLfMemo::InsertFromMime(const QString& text) {
     FHistory.BreakRun();
     const QString crlf = view::ToCrLf(text);
     const qsizetype from = SelStart();
+    if (!Fits(SelLength(), crlf.size())) {
+        return;
+    }
     Edit(from, SelLength(), crlf, false, from + crlf.size());
     EnsureCaretVisible();
 }

@@ -230,6 +230,8 @@ private:
     void TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsizetype oldLines);
     void ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldLines);
     void InsertTyped(const QString& text);
+    // False (and a beep) when the text would grow past what the view holds.
+    bool Fits(qsizetype removed, qsizetype added);
     void DeleteRange(qsizetype from, qsizetype to);
     void EmitStateSignals();
 

@@ -443,7 +443,9 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
             to = std::clamp<qsizetype>(from + event->replacementLength(), from, FBuffer.Length());
         }
         const QString text = view::ToCrLf(event->commitString());
-        Edit(from, to - from, text, true, from + text.size());
+        if (Fits(to - from, text.size())) {
+            Edit(from, to - from, text, true, from + text.size());
+        }
     }
     for (const QInputMethodEvent::Attribute& a : event->attributes()) {
         if (a.type == QInputMethodEvent::Selection && event->preeditString().isEmpty()) {
