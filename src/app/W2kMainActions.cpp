@@ -61,13 +61,12 @@ void TWin2kAppForm::BuildActions() {
     connect(a["EditCut1"], &QAction::triggered, this, [this] { Memo1->Cut(); });
     connect(a["EditCopy1"], &QAction::triggered, this, [this] { Memo1->copy(); });
     connect(a["EditPaste1"], &QAction::triggered, this, [this] { Memo1->Paste(); });
-    connect(a["EditDelete1"], &QAction::triggered, this,
-            [this] { Memo1->textCursor().removeSelectedText(); });
+    connect(a["EditDelete1"], &QAction::triggered, this, [this] { Memo1->RemoveSelectedText(); });
     connect(a["EditSelectAll1"], &QAction::triggered, this, [this] { Memo1->selectAll(); });
 
-    connect(Memo1, &QPlainTextEdit::selectionChanged, this, &TWin2kAppForm::UpdateEditActions);
-    connect(Memo1, &QPlainTextEdit::undoAvailable, this, &TWin2kAppForm::UpdateEditActions);
-    connect(Memo1, &QPlainTextEdit::textChanged, this, &TWin2kAppForm::UpdateEditActions);
+    connect(Memo1, &editing::TLfMemo::selectionChanged, this, &TWin2kAppForm::UpdateEditActions);
+    connect(Memo1, &editing::TLfMemo::undoAvailable, this, &TWin2kAppForm::UpdateEditActions);
+    connect(Memo1, &editing::TLfMemo::textChanged, this, &TWin2kAppForm::UpdateEditActions);
     // The clipboard is asked when it changes, not at every keystroke.
     const auto clipboardChanged = [this] {
         FClipboardHasText = !QApplication::clipboard()->text().isEmpty();
@@ -77,7 +76,7 @@ void TWin2kAppForm::BuildActions() {
     FClipboardHasText = !QApplication::clipboard()->text().isEmpty();
     connect(qApp, &QApplication::focusChanged, this, &TWin2kAppForm::UpdateEditActions);
 
-    connect(Memo1, &QPlainTextEdit::textChanged, this, &TWin2kAppForm::Memo1Change);
+    connect(Memo1, &editing::TLfMemo::textChanged, this, &TWin2kAppForm::Memo1Change);
     connect(Memo1, &editing::TLfMemo::OnClick, this, &TWin2kAppForm::Memo1Click);
     connect(Memo1, &editing::TLfMemo::OnCut, this, &TWin2kAppForm::Memo1Cut);
     connect(Memo1, &editing::TLfMemo::OnPaste, this, &TWin2kAppForm::Memo1Paste);
@@ -247,13 +246,13 @@ void TWin2kAppForm::UpdateEditActions() {
     // With the view not focused no edit control is the target.
     const bool target = Memo1->hasFocus() || focusWidget() == Memo1 || focusWidget() == nullptr;
     const bool writable = target && !Memo1->isReadOnly();
-    const bool selection = target && Memo1->textCursor().hasSelection();
-    a["EditUndo1"]->setEnabled(writable && Memo1->document()->isUndoAvailable());
+    const bool selection = target && Memo1->HasSelection();
+    a["EditUndo1"]->setEnabled(writable && Memo1->CanUndo());
     a["EditCut1"]->setEnabled(writable && selection);
     a["EditCopy1"]->setEnabled(selection);
     a["EditPaste1"]->setEnabled(writable && FClipboardHasText);
     a["EditDelete1"]->setEnabled(writable && selection);
-    a["EditSelectAll1"]->setEnabled(target && !Memo1->document()->isEmpty());
+    a["EditSelectAll1"]->setEnabled(target && !Memo1->IsEmpty());
 }
 
 void TWin2kAppForm::FileExit1Execute() {

@@ -70,7 +70,7 @@ void TWin2kAppForm::RecordCursorEntry() {
 }
 
 void TWin2kAppForm::Memo1Change() {
-    if (!Memo1->document()->isEmpty()) {
+    if (!Memo1->IsEmpty()) {
         SearchFind1->setEnabled(true);
         SearchFindNext1->setEnabled(true);
         SearchFindFirst1->setEnabled(true);

@@ -1,17 +1,24 @@
 #include "editing/LfMemo.h"
 
 #include "editing/DisplayWidth.h"
+#include "editing/view/LineLayouts.h"
+#include "editing/view/TextMoves.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QClipboard>
 #include <QDragEnterEvent>
+#include <QGuiApplication>
+#include <QInputMethod>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QTextDocument>
+#include <QStyleHints>
+#include <QTextCharFormat>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quillo::editing {
 
@@ -39,28 +46,10 @@ private:
 namespace {
 
 constexpr qsizetype kMaxTextUnits = qsizetype{1} << 30;
-
-// CR LF, lone CR and lone LF become '\n'.
-QString ToNewlines(const QString& text) {
-    if (!text.contains(u'\r')) {
-        return text;
-    }
-    QString out;
-    out.reserve(text.size());
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            out += u'\n';
-            if (i + 1 < n && text[i + 1] == u'\n') {
-                ++i;
-            }
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
+// Whole-text changes of texts this long swap the text instead of copying it.
+constexpr qsizetype kWholeSwapUnits = qsizetype{1} << 16;
+// Lines shorter than this are measured for the ruler in one go.
+constexpr qsizetype kShortColumns = 4096;
 
 // Draws a two-pixel etched line (shadow, then highlight) along one side.
 void DrawEtchedEdge(QPainter& canvas, const QRect& r, bool right) {
@@ -75,30 +64,42 @@ void DrawEtchedEdge(QPainter& canvas, const QRect& r, bool right) {
     }
 }
 
+// Where a position goes when [pos, pos + removed) becomes `added` units.
+qsizetype Shifted(qsizetype p, qsizetype pos, qsizetype removed, qsizetype added) {
+    if (p < pos) {
+        return p;
+    }
+    if (p <= pos + removed) {
+        return pos + added;
+    }
+    return p + added - removed;
+}
+
 } // namespace
 
 QString ToViewBreaks(const QString& text) {
-    return ToNewlines(text);
+    return view::ToCrLf(text);
 }
 
-TLfMemo::TLfMemo(QWidget* owner) : QPlainTextEdit(owner) {
+TLfMemo::TLfMemo(QWidget* owner)
+    : QAbstractScrollArea(owner), FLayouts(std::make_unique<view::TLineLayouts>(FBuffer)) {
     FGutterStrip = new TLfMemoStrip(this, m_FMemBitmap);
     FRulerStrip = new TLfMemoStrip(this, m_FTGutterBitmap);
-    document()->setDocumentMargin(0);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
-    setWordWrapMode(QTextOption::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setTabChangesFocus(false);
-    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect&, int dy) {
-        if (dy != 0) {
-            InvalidateStrips();
-        }
-    });
-    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { InvalidateStrips(); });
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);
+    setAttribute(Qt::WA_KeyCompression, false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAcceptDrops(true);
+    FLayouts->SetFont(font());
+    FLineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { InvalidateStrips(); });
-    // Setting the margin counts as a change of the document; a new view is not modified.
-    document()->setModified(false);
+    connect(this, &TLfMemo::cursorPositionChanged, this, [this] { InvalidateStrips(); });
+    UpdateScrollBars();
 }
 
 TLfMemo::~TLfMemo() = default;
@@ -124,7 +125,6 @@ void TLfMemo::Layout(bool firstPaint) {
     const int h0 = fm.height();
     const int gutterWidth = w0 * FLineNoColumn;
     setViewportMargins(gutterWidth + 2, h0 + 4, 0, 0);
-    setTabStopDistance(8.0 * QFontMetricsF(font()).horizontalAdvance(u' '));
 
     const QRect client = ClientRect();
     m_FRGutter = QRect(0, 0, gutterWidth, client.height());
@@ -139,11 +139,12 @@ void TLfMemo::Layout(bool firstPaint) {
                              m_FTGutter.height());
     FGutterStrip->raise();
     FLabels = TLabelCache{};
+    UpdateScrollBars();
     InvalidateStrips();
 }
 
 void TLfMemo::showEvent(QShowEvent* event) {
-    QPlainTextEdit::showEvent(event);
+    QAbstractScrollArea::showEvent(event);
     if (m_FFirstPaint) {
         m_FFirstPaint = false;
         Layout(true);
@@ -151,22 +152,135 @@ void TLfMemo::showEvent(QShowEvent* event) {
 }
 
 void TLfMemo::resizeEvent(QResizeEvent* event) {
-    QPlainTextEdit::resizeEvent(event);
+    QAbstractScrollArea::resizeEvent(event);
     if (!m_FFirstPaint) {
         Layout(false);
     }
+    UpdateScrollBars();
 }
 
 void TLfMemo::changeEvent(QEvent* event) {
-    QPlainTextEdit::changeEvent(event);
-    if (event->type() == QEvent::FontChange && !m_FFirstPaint) {
-        Layout(false);
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        FLayouts->SetFont(font());
+        FLineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
+        FWidest = 0;
+        std::fill(std::begin(FColumnMemo), std::end(FColumnMemo), TColumnMemo{});
+        if (!m_FFirstPaint) {
+            Layout(false);
+        }
+        UpdateScrollBars();
+        viewport()->update();
+    } else if (event->type() == QEvent::PaletteChange) {
+        viewport()->update();
     }
 }
 
-void TLfMemo::paintEvent(QPaintEvent* event) {
-    QPlainTextEdit::paintEvent(event);
+int TLfMemo::FirstLine() const {
+    return verticalScrollBar()->value();
+}
+
+int TLfMemo::VisibleRows() const {
+    return std::max(1, viewport()->height() / FLineHeight);
+}
+
+void TLfMemo::UpdateScrollBars() {
+    const int rows = VisibleRows();
+    const qsizetype lines = FBuffer.LineCount();
+    QScrollBar* v = verticalScrollBar();
+    v->setRange(0, static_cast<int>(std::max<qsizetype>(0, lines - rows)));
+    v->setPageStep(rows);
+    v->setSingleStep(1);
+    QScrollBar* h = horizontalScrollBar();
+    const int vw = viewport()->width();
+    const qreal contentWidth = std::min<qreal>(FWidest + 2, 2e9);
+    h->setRange(0, std::max(0, static_cast<int>(std::ceil(contentWidth)) - vw));
+    h->setPageStep(std::max(1, vw));
+    h->setSingleStep(std::max(1, QFontMetrics(font()).horizontalAdvance(u'0') * 2));
+}
+
+void TLfMemo::NoteWidth(qreal width) {
+    if (width > FWidest) {
+        FWidest = width;
+        UpdateScrollBars();
+    }
+}
+
+void TLfMemo::scrollContentsBy(int, int) {
+    viewport()->update();
     InvalidateStrips();
+    UpdateInputMethod();
+}
+
+QRect TLfMemo::CaretRect() const {
+    const qsizetype line = FBuffer.LineOfPos(FCaret);
+    const qsizetype row = line - FirstLine();
+    const int x =
+        static_cast<int>(std::floor(FLayouts->CaretX(FCaret))) - horizontalScrollBar()->value();
+    int width = 1;
+    if (FOverwrite && !FLayouts->Preedit().Active()) {
+        width = static_cast<int>(std::ceil(FLayouts->CharWidth(FCaret)));
+    }
+    return QRect(x, static_cast<int>(row) * FLineHeight, width, FLineHeight);
+}
+
+void TLfMemo::paintEvent(QPaintEvent* event) {
+    const QRect area = event->rect();
+    const bool blinkOnly = !FBlinkRect.isNull() && FBlinkRect.contains(area);
+    FBlinkRect = QRect();
+    QPainter painter(viewport());
+    const QPalette& pal = palette();
+    painter.fillRect(area, pal.color(QPalette::Base));
+
+    const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
+    view::TLineStyle style;
+    style.SelStart = std::min(FAnchor, FCaret);
+    style.SelEnd = std::max(FAnchor, FCaret);
+    style.Highlight = pal.color(group, QPalette::Highlight);
+    style.HighlightedText = pal.color(group, QPalette::HighlightedText);
+    painter.setPen(pal.color(QPalette::Text));
+
+    const int first = FirstLine();
+    const qsizetype lines = FBuffer.LineCount();
+    const qreal x0 = -horizontalScrollBar()->value();
+    const int rowFrom = std::max(0, area.top() / FLineHeight);
+    const int rowTo = area.bottom() / FLineHeight;
+    const qreal space = QFontMetricsF(font()).horizontalAdvance(u' ');
+    qreal widest = 0;
+    for (int row = rowFrom; row <= rowTo; ++row) {
+        const qsizetype line = qsizetype{first} + row;
+        if (line >= lines) {
+            break;
+        }
+        const qreal top = static_cast<qreal>(row) * FLineHeight;
+        FLayouts->Draw(painter, line, x0, top, area.left(), area.right() + 1, style);
+        const qreal width = FLayouts->Width(line);
+        widest = std::max(widest, width);
+        const qsizetype end = FBuffer.LineEnd(line);
+        if (style.SelStart <= end && style.SelEnd > end) {
+            // The selected line break.
+            painter.fillRect(QRectF(x0 + width, top, space, FLineHeight), style.Highlight);
+        }
+    }
+    const bool showCaret = FCaretShown && hasFocus();
+    if (showCaret && (!FLayouts->Preedit().Active() || FLayouts->Preedit().CursorVisible)) {
+        const QRect caret = CaretRect();
+        if (caret.intersects(area)) {
+            if (caret.width() > 1) {
+                painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+                painter.fillRect(caret, Qt::white);
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+            } else {
+                painter.fillRect(caret, pal.color(QPalette::Text));
+            }
+        }
+    }
+    painter.end();
+    FLayouts->Prune(first, first + VisibleRows(), FBuffer.LineOfPos(FCaret));
+    NoteWidth(widest);
+    if (!blinkOnly) {
+        InvalidateStrips();
+    }
 }
 
 void TLfMemo::RepaintStrips() {
@@ -224,19 +338,59 @@ void TLfMemo::PaintLineNo(QPainter& canvas) {
     canvas.setPen(FLineNoColor);
     const int textTop = viewport()->geometry().top() - contentsRect().top();
     const int right = m_FRGutter.width() - 5;
-    const QPointF offset = contentOffset();
-    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
-        const QRectF geom = blockBoundingGeometry(block).translated(offset);
-        const int top = textTop + qRound(geom.top());
+    const qsizetype lines = FBuffer.LineCount();
+    for (qsizetype line = FirstLine(), k = 0; line < lines; ++line, ++k) {
+        const int top = textTop + static_cast<int>(k) * FLineHeight;
         if (top >= m_FMemBitmap.height()) {
             break;
         }
-        const qint64 number = qint64{FStartLineNo} + block.blockNumber();
+        const qint64 number = qint64{FStartLineNo} + line;
         const QStaticText& label = FLabels.Number(number, bold);
         const QSizeF size = label.size();
         canvas.drawStaticText(
-            QPointF(right - size.width(), top + (geom.height() - size.height()) / 2), label);
+            QPointF(right - size.width(), top + (FLineHeight - size.height()) / 2), label);
     }
+}
+
+int TLfMemo::Columns(qsizetype lineStart, qsizetype pos) {
+    if (pos <= lineStart) {
+        return 0;
+    }
+    if (pos - lineStart < kShortColumns) {
+        return DisplayWidth(FBuffer.Mid(lineStart, pos - lineStart));
+    }
+    // A long line: go on from the nearest count made before on it.
+    qsizetype from = lineStart;
+    int width = 0;
+    for (const TColumnMemo& m : FColumnMemo) {
+        if (m.LineStart == lineStart && m.Pos <= pos && m.Pos > from) {
+            from = m.Pos;
+            width = m.Width;
+        }
+    }
+    constexpr qsizetype kBlock = qsizetype{1} << 16;
+    while (from < pos) {
+        qsizetype n = std::min(kBlock, pos - from);
+        if (from + n < pos && QChar::isHighSurrogate(FBuffer.At(from + n - 1))) {
+            --n; // a pair stays in one block
+        }
+        width = DisplayWidth(FBuffer.Mid(from, n), width);
+        from += n;
+    }
+    const bool known =
+        std::any_of(std::begin(FColumnMemo), std::end(FColumnMemo),
+                    [&](const TColumnMemo& m) { return m.LineStart == lineStart && m.Pos == pos; });
+    if (!known) {
+        // An empty slot first, so that a count still good is not pushed out.
+        auto* slot = std::find_if(std::begin(FColumnMemo), std::end(FColumnMemo),
+                                  [](const TColumnMemo& m) { return m.LineStart < 0; });
+        if (slot == std::end(FColumnMemo)) {
+            slot = &FColumnMemo[FColumnMemoNext];
+            FColumnMemoNext = (FColumnMemoNext + 1) % std::size(FColumnMemo);
+        }
+        *slot = {lineStart, pos, width};
+    }
+    return width;
 }
 
 void TLfMemo::PaintLineColumn(QPainter& canvas) {
@@ -249,37 +403,33 @@ void TLfMemo::PaintLineColumn(QPainter& canvas) {
     const QFontMetricsF fm(normal);
     const qreal w = std::max<qreal>(1.0, fm.horizontalAdvance(u'0'));
 
-    const QTextCursor cursor = textCursor();
-    const int selStartDoc = std::min(cursor.anchor(), cursor.position());
-    const QTextBlock caretBlock =
-        document()->findBlock(std::max(cursor.anchor(), cursor.position()));
-    const QTextBlock startBlock = document()->findBlock(selStartDoc);
+    const qsizetype selStart = SelStart();
+    const qsizetype caretLine = FBuffer.LineOfPos(std::max(FAnchor, FCaret));
+    const qsizetype startLine = FBuffer.LineOfPos(selStart);
+    const qsizetype caretLineStart = FBuffer.LineStart(caretLine);
 
     // First column shown at the text area's left edge.
-    QTextCursor at(document());
-    at.setPosition(selStartDoc);
-    const QRect caretRect = cursorRect(at);
-    const int y = caretRect.center().y();
-    const bool atEnd = selStartDoc > 0 && selStartDoc == document()->characterCount() - 1;
+    const qsizetype row = startLine - FirstLine();
+    const qsizetype y = row * FLineHeight + FLineHeight / 2;
+    const bool atEnd = selStart > 0 && selStart == FBuffer.Length();
     int d = FLastStartLow;
     if (!atEnd && y >= 0 && y < viewport()->height()) {
-        const int left = cursorForPosition(QPoint(0, y)).position();
-        const int start = caretBlock.position();
-        d = left > start ? DisplayWidth(caretBlock.text().left(left - start)) : 0;
+        const qsizetype left = FLayouts->PosAtX(startLine, horizontalScrollBar()->value());
+        d = left > caretLineStart ? Columns(caretLineStart, left) : 0;
     }
     d = std::max(d, 0);
     FLastStartLow = d;
 
     // Caret column: from the start of the caret's line to SelStart.
     int c0 = 0;
-    if (!document()->isEmpty() && startBlock == caretBlock) {
-        c0 = DisplayWidth(QStringView(caretBlock.text()).left(selStartDoc - caretBlock.position()));
+    if (FBuffer.Length() > 0 && startLine == caretLine) {
+        c0 = Columns(caretLineStart, selStart);
     }
     FCaretColumn = c0;
 
     const int cells = static_cast<int>(width() / w);
     const int bottom = m_FTGutter.bottom();
-    const QRectF row(3, -1, cells * w, bottom);
+    const QRectF rowRect(3, -1, cells * w, bottom);
     canvas.setPen(FColumnColor);
     canvas.setFont(normal);
     if (FLabels.UniformLabels(normal, w)) {
@@ -290,7 +440,7 @@ void TLfMemo::PaintLineColumn(QPainter& canvas) {
                 labels[k] = RulerLabel(d + k + 1);
             }
         }
-        canvas.drawText(row, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, labels);
+        canvas.drawText(rowRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, labels);
     } else {
         for (int k = 0; k < cells; ++k) {
             if (d + k != c0) {
@@ -310,8 +460,6 @@ void TLfMemo::PaintLineColumn(QPainter& canvas) {
                         QString(RulerLabel(c0 + 1)));
     }
 }
-
-// ---- keyboard, mouse and clipboard ----
 
 // ---- cached texts of the strips ----
 
@@ -343,75 +491,358 @@ const QStaticText& TLfMemo::TLabelCache::Number(qint64 number, const QFont& font
     return *it;
 }
 
-void TLfMemo::keyPressEvent(QKeyEvent* event) {
-    bool handled = false;
-    emit OnKeyDown(event, handled);
-    if (!handled) {
-        if (event->matches(QKeySequence::Cut)) {
-            Cut();
-        } else if (event->matches(QKeySequence::Paste)) {
-            Paste();
-        } else if (event->matches(QKeySequence::Undo)) {
-            Undo();
-        } else {
-            // A modified Enter would insert a soft line break, which is no
-            // line of the text; every Enter is a plain line break here.
-            const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-            QKeyEvent plain(event->type(), event->key(), Qt::NoModifier, QStringLiteral("\r"));
-            QKeyEvent* key = enter && event->modifiers() != Qt::NoModifier ? &plain : event;
-            if (!key->text().isEmpty()) {
-                emit OnKeyPress(key, handled);
-            }
-            if (!handled) {
-                QPlainTextEdit::keyPressEvent(key);
+// ---- caret and selection ----
+
+void TLfMemo::SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn) {
+    anchor = view::SnapToCaret(FBuffer, anchor);
+    caret = view::SnapToCaret(FBuffer, caret);
+    if (!keepColumn) {
+        FDesiredX = -1;
+    }
+    if (anchor == FAnchor && caret == FCaret) {
+        return;
+    }
+    const bool hadSelection = HasSelection();
+    const qsizetype oldLine = FBuffer.LineOfPos(FCaret);
+    const bool caretMoved = caret != FCaret;
+    FHistory.BreakRun();
+    FAnchor = anchor;
+    FCaret = caret;
+    RestartBlink();
+    if (hadSelection || HasSelection()) {
+        viewport()->update();
+    } else {
+        // Only the caret's old and new rows change.
+        const int first = FirstLine();
+        const qsizetype newLine = FBuffer.LineOfPos(FCaret);
+        for (const qsizetype line : {oldLine, newLine}) {
+            const qsizetype row = line - first;
+            if (row >= 0 && row <= VisibleRows()) {
+                viewport()->update(0, static_cast<int>(row) * FLineHeight, viewport()->width(),
+                                   FLineHeight);
             }
         }
     }
-    RepaintStrips();
+    if (caretMoved) {
+        emit cursorPositionChanged();
+    }
+    if (hadSelection || HasSelection()) {
+        emit selectionChanged();
+    }
+    UpdateInputMethod();
 }
 
-void TLfMemo::keyReleaseEvent(QKeyEvent* event) {
-    QPlainTextEdit::keyReleaseEvent(event);
-    RepaintStrips();
+void TLfMemo::EnsureCaretVisible() {
+    const qsizetype line = FBuffer.LineOfPos(FCaret);
+    QScrollBar* v = verticalScrollBar();
+    const int rows = VisibleRows();
+    if (line < v->value()) {
+        v->setValue(static_cast<int>(line));
+    } else if (line >= qsizetype{v->value()} + rows) {
+        v->setValue(static_cast<int>(line - rows + 1));
+    }
+    const qreal x = FLayouts->CaretX(FCaret);
+    NoteWidth(std::max(x, FLayouts->Width(line)));
+    QScrollBar* h = horizontalScrollBar();
+    const int vw = viewport()->width();
+    const int left = static_cast<int>(std::floor(x));
+    const int right = static_cast<int>(std::ceil(x)) + CaretRect().width() + 1;
+    if (left < h->value()) {
+        h->setValue(left);
+    } else if (right > h->value() + vw) {
+        h->setValue(right - vw);
+    }
 }
 
-void TLfMemo::mouseReleaseEvent(QMouseEvent* event) {
-    QPlainTextEdit::mouseReleaseEvent(event);
-    emit OnClick();
-}
-
-void TLfMemo::contextMenuEvent(QContextMenuEvent* event) {
-    if (FPopupMenu != nullptr) {
-        FPopupMenu->exec(event->globalPos());
+void TLfMemo::RestartBlink() {
+    FCaretShown = true;
+    const int flash = QGuiApplication::styleHints()->cursorFlashTime();
+    if (hasFocus() && flash > 0) {
+        FBlink.start(flash / 2, this);
     } else {
-        QPlainTextEdit::contextMenuEvent(event);
+        FBlink.stop();
     }
 }
 
-void TLfMemo::insertFromMimeData(const QMimeData* source) {
-    if (source->hasText()) {
-        textCursor().insertText(ToNewlines(source->text()));
-        ensureCursorVisible();
+void TLfMemo::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == FBlink.timerId()) {
+        FCaretShown = !FCaretShown;
+        FBlinkRect = CaretRect();
+        viewport()->update(FBlinkRect);
+    } else if (event->timerId() == FAutoScroll.timerId()) {
+        ExtendDrag(FMousePoint);
+    } else {
+        QAbstractScrollArea::timerEvent(event);
     }
 }
 
-void TLfMemo::dragEnterEvent(QDragEnterEvent* event) {
-    // Files dropped on the view are the window's to open, not text to insert.
-    if (event->mimeData()->hasUrls()) {
-        event->ignore();
+qsizetype TLfMemo::PosAt(const QPoint& point) const {
+    const qsizetype row =
+        point.y() >= 0 ? point.y() / FLineHeight : -1 - (-point.y() - 1) / FLineHeight;
+    const qsizetype line =
+        std::clamp<qsizetype>(qsizetype{FirstLine()} + row, 0, FBuffer.LineCount() - 1);
+    return FLayouts->PosAtX(line, static_cast<qreal>(point.x() + horizontalScrollBar()->value()));
+}
+
+qsizetype TLfMemo::MoveTarget(TMove move) {
+    const qsizetype line = FBuffer.LineOfPos(FCaret);
+    const auto vertical = [&](qsizetype target) {
+        if (FDesiredX < 0) {
+            FDesiredX = FLayouts->X(FCaret);
+        }
+        target = std::clamp<qsizetype>(target, 0, FBuffer.LineCount() - 1);
+        return FLayouts->PosAtX(target, FDesiredX);
+    };
+    switch (move) {
+    case TMove::NextChar:
+        return view::NextCaretPos(FBuffer, FCaret);
+    case TMove::PrevChar:
+        return view::PrevCaretPos(FBuffer, FCaret);
+    case TMove::NextWord:
+        return view::NextWordPos(FBuffer, FCaret);
+    case TMove::PrevWord:
+        return view::PrevWordPos(FBuffer, FCaret);
+    case TMove::NextLine:
+        return line + 1 < FBuffer.LineCount() ? vertical(line + 1) : FCaret;
+    case TMove::PrevLine:
+        return line > 0 ? vertical(line - 1) : FCaret;
+    case TMove::NextPage:
+        return vertical(line + VisibleRows());
+    case TMove::PrevPage:
+        return vertical(line - VisibleRows());
+    case TMove::LineStart:
+        return FBuffer.LineStart(line);
+    case TMove::LineEnd:
+        return FBuffer.LineEnd(line);
+    case TMove::DocStart:
+        return 0;
+    case TMove::DocEnd:
+        return FBuffer.Length();
+    }
+    return FCaret;
+}
+
+void TLfMemo::MoveCaret(TMove move, bool select) {
+    const bool vertical = move == TMove::NextLine || move == TMove::PrevLine ||
+                          move == TMove::NextPage || move == TMove::PrevPage;
+    qsizetype target = 0;
+    if (!select && HasSelection() && (move == TMove::NextChar || move == TMove::PrevChar)) {
+        // An arrow on a selection goes to its end on that side.
+        target = move == TMove::NextChar ? std::max(FAnchor, FCaret) : std::min(FAnchor, FCaret);
+    } else {
+        target = MoveTarget(move);
+    }
+    if (move == TMove::NextPage || move == TMove::PrevPage) {
+        const int rows = VisibleRows();
+        verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                      (move == TMove::NextPage ? rows : -rows));
+    }
+    SetSelection(select ? FAnchor : target, target, vertical);
+    FHistory.BreakRun();
+    EnsureCaretVisible();
+}
+
+// ---- editing ----
+
+void TLfMemo::EmitStateSignals() {
+    const bool canUndo = FHistory.CanUndo();
+    if (canUndo != FLastCanUndo) {
+        FLastCanUndo = canUndo;
+        emit undoAvailable(canUndo);
+    }
+    const bool modified = Modified();
+    if (modified != FLastModified) {
+        FLastModified = modified;
+        emit modificationChanged(modified);
+    }
+}
+
+void TLfMemo::TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsizetype oldLines) {
+    const qsizetype lines = FBuffer.LineCount();
+    const qsizetype delta = lines - oldLines;
+    const qsizetype firstLine = FBuffer.LineOfPos(pos);
+    const qsizetype lastLine = FBuffer.LineOfPos(std::min(pos + added, FBuffer.Length()));
+    view::TPreedit preedit = FLayouts->Preedit();
+    FLayouts->Changed(pos, firstLine, lastLine - delta, delta);
+    if (preedit.Active()) {
+        // Text changed under a pre-edit (a command, an undo): it follows the caret.
+        preedit.Pos = FCaret;
+        FLayouts->SetPreedit(preedit);
+    }
+    for (TColumnMemo& m : FColumnMemo) {
+        if (pos < m.Pos) {
+            m = TColumnMemo{};
+        }
+    }
+    UpdateScrollBars();
+    // Rows from the change down when lines came or went, else just its own.
+    const qsizetype row = firstLine - FirstLine();
+    const int top = static_cast<int>(std::max<qsizetype>(0, row)) * FLineHeight;
+    if (delta != 0 || row < 0) {
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
+    } else {
+        viewport()->update(0, top, viewport()->width(),
+                           static_cast<int>(lastLine - firstLine + 1) * FLineHeight);
+    }
+    emit ContentsChanged(pos, removed, added);
+    emit textChanged();
+}
+
+void TLfMemo::Edit(qsizetype pos, qsizetype length, const QString& text, bool typing,
+                   qsizetype caret) {
+    if (length == 0 && text.isEmpty()) {
         return;
     }
-    QPlainTextEdit::dragEnterEvent(event);
+    if (FBuffer.Length() - length + text.size() > kMaxTextUnits) {
+        throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
+    }
+    const qsizetype oldLines = FBuffer.LineCount();
+    const qsizetype oldAnchor = FAnchor;
+    const qsizetype oldCaret = FCaret;
+    FHistory.Change(FBuffer, pos, length, text, typing, oldAnchor, oldCaret);
+    Edited(pos, length, text.size(), caret, oldLines, oldAnchor, oldCaret);
+}
+
+void TLfMemo::Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype caret,
+                     qsizetype oldLines, qsizetype oldAnchor, qsizetype oldCaret) {
+    if (caret >= 0) {
+        FAnchor = FCaret = caret;
+    } else {
+        FAnchor = Shifted(oldAnchor, pos, length, added);
+        FCaret = Shifted(oldCaret, pos, length, added);
+    }
+    FAnchor = view::SnapToCaret(FBuffer, FAnchor);
+    FCaret = view::SnapToCaret(FBuffer, FCaret);
+    FDesiredX = -1;
+    RestartBlink();
+    TextChanged(pos, length, added, oldLines);
+    if (FCaret != oldCaret || FAnchor != oldAnchor) {
+        emit cursorPositionChanged();
+    }
+    if (oldAnchor != oldCaret || FAnchor != FCaret) {
+        emit selectionChanged();
+    }
+    EmitStateSignals();
+    UpdateInputMethod();
+}
+
+void TLfMemo::InsertTyped(const QString& text) {
+    if (FReadOnly) {
+        return;
+    }
+    const qsizetype from = SelStart();
+    qsizetype to = std::max(FAnchor, FCaret);
+    if (FOverwrite && from == to && to < FBuffer.Length() && FBuffer.At(to) != u'\r') {
+        to = view::NextCaretPos(FBuffer, to);
+    }
+    if (!Fits(to - from, text.size())) {
+        return;
+    }
+    Edit(from, to - from, text, true, from + text.size());
+    EnsureCaretVisible();
+}
+
+bool TLfMemo::Fits(qsizetype removed, qsizetype added) {
+    // Typing and pasting past the limit is refused here; only the text-model
+    // operations raise the error, to callers that handle it.
+    if (FBuffer.Length() - removed + added <= kMaxTextUnits) {
+        return true;
+    }
+    QApplication::beep();
+    return false;
+}
+
+void TLfMemo::DeleteRange(qsizetype from, qsizetype to) {
+    if (FReadOnly || from == to) {
+        return;
+    }
+    FHistory.BreakRun();
+    Edit(std::min(from, to), std::abs(to - from), QString(), false, std::min(from, to));
+    EnsureCaretVisible();
+}
+
+void TLfMemo::ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldLines) {
+    if (!span) {
+        return;
+    }
+    const qsizetype oldAnchor = FAnchor;
+    const qsizetype oldCaret = FCaret;
+    FAnchor = view::SnapToCaret(FBuffer, span->Anchor);
+    FCaret = view::SnapToCaret(FBuffer, span->Caret);
+    FDesiredX = -1;
+    TextChanged(span->Pos, span->Removed, span->Inserted, oldLines);
+    if (FCaret != oldCaret || FAnchor != oldAnchor) {
+        emit cursorPositionChanged();
+    }
+    if (oldAnchor != oldCaret || FAnchor != FCaret) {
+        emit selectionChanged();
+    }
+    EmitStateSignals();
+    EnsureCaretVisible();
+    UpdateInputMethod();
+}
+
+void TLfMemo::undo() {
+    if (FReadOnly || !FHistory.CanUndo()) {
+        return;
+    }
+    const qsizetype oldLines = FBuffer.LineCount();
+    ApplyUndoSpan(FHistory.Undo(FBuffer), oldLines);
+}
+
+void TLfMemo::redo() {
+    if (FReadOnly || !FHistory.CanRedo()) {
+        return;
+    }
+    const qsizetype oldLines = FBuffer.LineCount();
+    ApplyUndoSpan(FHistory.Redo(FBuffer), oldLines);
+}
+
+void TLfMemo::copy() {
+    if (HasSelection()) {
+        QApplication::clipboard()->setText(SelText());
+    }
+}
+
+void TLfMemo::selectAll() {
+    SetSelection(0, FBuffer.Length());
+}
+
+void TLfMemo::RemoveSelectedText() {
+    DeleteRange(FAnchor, FCaret);
+}
+
+void TLfMemo::setReadOnly(bool value) {
+    FReadOnly = value;
+    setAttribute(Qt::WA_InputMethodEnabled, !value);
+    viewport()->update();
+}
+
+void TLfMemo::InsertFromMime(const QString& text) {
+    if (FReadOnly || text.isEmpty()) {
+        return;
+    }
+    FHistory.BreakRun();
+    const QString crlf = view::ToCrLf(text);
+    const qsizetype from = SelStart();
+    if (!Fits(SelLength(), crlf.size())) {
+        return;
+    }
+    Edit(from, SelLength(), crlf, false, from + crlf.size());
+    EnsureCaretVisible();
 }
 
 void TLfMemo::Cut() {
     emit OnCut();
-    cut();
+    if (HasSelection() && !FReadOnly) {
+        copy();
+        RemoveSelectedText();
+    }
 }
 
 void TLfMemo::Paste() {
     emit OnPaste();
-    paste();
+    InsertFromMime(QApplication::clipboard()->text());
 }
 
 void TLfMemo::Undo() {
@@ -421,192 +852,187 @@ void TLfMemo::Undo() {
 
 // ---- text model ----
 
-qsizetype TLfMemo::PosOfBlock(const QTextBlock& block) const {
-    return qsizetype{block.position()} + block.blockNumber();
-}
-
-qsizetype TLfMemo::PosOfCursor(int docPos) const {
-    return qsizetype{docPos} + document()->findBlock(docPos).blockNumber();
-}
-
-QTextBlock TLfMemo::BlockOfPos(qsizetype pos) const {
-    // The block that holds CR LF position pos is the last one whose start
-    // (its document position plus its number) is at or before pos.
-    QTextDocument* doc = document();
-    const int lastDoc = doc->characterCount() - 1;
-    const auto clampDoc = [lastDoc](qsizetype p) {
-        return static_cast<int>(std::clamp<qsizetype>(p, 0, lastDoc));
-    };
-    const auto blockAt = [&](qsizetype p) {
-        return doc->findBlock(clampDoc(p)).blockNumber();
-    };
-    // If lo <= b* then b* <= blockAt(pos - lo); if hi >= b* then
-    // blockAt(pos - hi) <= b* + 1.  Alternating the two narrows the range by
-    // about the average line length each round.
-    int hi = blockAt(pos);
-    int lo = std::max(0, blockAt(pos - hi) - 1);
-    for (int round = 0; round < 8 && hi - lo > 8; ++round) {
-        hi = std::min(hi, blockAt(pos - lo));
-        lo = std::max(lo, blockAt(pos - hi) - 1);
-    }
-    while (lo < hi) {
-        const int mid = lo + (hi - lo + 1) / 2;
-        if (PosOfBlock(doc->findBlockByNumber(mid)) <= pos) {
-            lo = mid;
-        } else {
-            hi = mid - 1;
-        }
-    }
-    return doc->findBlockByNumber(lo);
-}
-
-int TLfMemo::DocPosOf(qsizetype pos) const {
-    if (pos <= 0) {
-        return 0;
-    }
-    const QTextBlock block = BlockOfPos(pos);
-    const qsizetype offset = std::min<qsizetype>(pos - PosOfBlock(block), block.length() - 1);
-    return block.position() + static_cast<int>(offset);
-}
-
 QString TLfMemo::Text() const {
-    QString out;
-    out.reserve(TextLengthUnits());
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next()) {
-        if (b != document()->begin()) {
-            out += QLatin1String("\r\n");
-        }
-        out += b.text();
-    }
-    return out;
+    return FBuffer.Text();
 }
 
 qsizetype TLfMemo::TextLengthUnits() const {
-    const QTextDocument* doc = document();
-    return qsizetype{doc->characterCount()} - 1 + (doc->blockCount() - 1);
+    return FBuffer.Length();
 }
 
 void TLfMemo::SetText(const QString& value) {
     if (value.size() > kMaxTextUnits) {
         throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
     }
-    const QString newText = ToNewlines(value);
-    if (newText.size() + (document()->blockCount() - 1) == TextLengthUnits() &&
-        newText == document()->toRawText().replace(QChar::ParagraphSeparator, u'\n')) {
+    const QString text = view::ToCrLf(value);
+    // Only the part that differs is replaced: the caret outside it stays,
+    // the undo step holds no more than the change.
+    const QStringView old = FBuffer.View();
+    const qsizetype n = std::min(old.size(), text.size());
+    const auto* a = reinterpret_cast<const char16_t*>(old.utf16());
+    const auto* b = reinterpret_cast<const char16_t*>(text.utf16());
+    qsizetype prefix = std::mismatch(a, a + n, b).first - a;
+    if (prefix == old.size() && prefix == text.size()) {
         return;
     }
-    QTextCursor c(document());
-    c.select(QTextCursor::Document);
-    c.insertText(newText);
+    const auto tail =
+        std::mismatch(std::reverse_iterator(a + old.size()), std::reverse_iterator(a + prefix),
+                      std::reverse_iterator(b + text.size()), std::reverse_iterator(b + prefix));
+    qsizetype suffix = tail.first - std::reverse_iterator(a + old.size());
+    // Never split a CR LF or a surrogate pair at either end of the change.
+    while (prefix > 0 && (old[prefix - 1] == u'\r' || old[prefix - 1].isHighSurrogate())) {
+        --prefix;
+    }
+    while (suffix > 0 &&
+           (old[old.size() - suffix] == u'\n' || old[old.size() - suffix].isLowSurrogate())) {
+        --suffix;
+    }
+    const qsizetype removed = old.size() - prefix - suffix;
+    const qsizetype added = text.size() - prefix - suffix;
+    FHistory.BreakRun();
+    if (old.size() >= kWholeSwapUnits && removed + added > old.size()) {
+        // Most of a big text changes (a Replace All over the whole document):
+        // the old text moves into the history as it is instead of being copied.
+        const qsizetype oldLines = FBuffer.LineCount();
+        const qsizetype oldAnchor = FAnchor;
+        const qsizetype oldCaret = FCaret;
+        FHistory.ChangeAll(FBuffer, text, oldAnchor, oldCaret);
+        Edited(prefix, removed, added, -1, oldLines, oldAnchor, oldCaret);
+        return;
+    }
+    FHistory.BeginStep();
+    try {
+        Edit(prefix, removed, text.mid(prefix, added), false);
+    } catch (...) {
+        FHistory.EndStep();
+        throw;
+    }
+    FHistory.EndStep();
 }
 
-void TLfMemo::LoadText(const QString& value) {
+void TLfMemo::LoadText(QString value) {
     if (value.size() > kMaxTextUnits) {
         throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
     }
-    setPlainText(ToNewlines(value));
-    document()->setModified(false);
+    if (view::HasLoneBreak(value)) {
+        value = view::ToCrLf(value);
+    }
+    FLayouts->SetPreedit({});
+    const qsizetype oldLength = FBuffer.Length();
+    const qsizetype added = value.size();
+    const bool hadSelection = HasSelection();
+    const bool caretMoved = FCaret != 0;
+    FBuffer.Assign(std::move(value));
+    FHistory.Clear();
+    FHistory.MarkClean();
+    FForcedModified = false;
+    FAnchor = FCaret = 0;
+    FDesiredX = -1;
+    FWidest = 0;
+    FLayouts->Clear();
+    std::fill(std::begin(FColumnMemo), std::end(FColumnMemo), TColumnMemo{});
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    viewport()->update();
+    emit ContentsChanged(0, oldLength, added);
+    emit textChanged();
+    if (caretMoved) {
+        emit cursorPositionChanged();
+    }
+    if (hadSelection) {
+        emit selectionChanged();
+    }
+    EmitStateSignals();
+    UpdateInputMethod();
 }
 
 qsizetype TLfMemo::LinesCount() const {
-    const QTextDocument* doc = document();
-    const int blocks = doc->blockCount();
-    return doc->lastBlock().length() <= 1 ? blocks - 1 : blocks;
+    const qsizetype lines = FBuffer.LineCount();
+    return FBuffer.LineStart(lines - 1) == FBuffer.Length() ? lines - 1 : lines;
 }
 
 QString TLfMemo::Line(qsizetype i) const {
-    if (i < 0 || i >= document()->blockCount()) {
+    if (i < 0 || i >= FBuffer.LineCount()) {
         return {};
     }
-    return document()->findBlockByNumber(static_cast<int>(i)).text();
+    const qsizetype start = FBuffer.LineStart(i);
+    return FBuffer.Mid(start, FBuffer.LineEnd(i) - start);
 }
 
 void TLfMemo::SetLine(qsizetype i, const QString& value) {
     if (i < 0 || i >= LinesCount()) {
         return;
     }
-    const QTextBlock block = document()->findBlockByNumber(static_cast<int>(i));
-    QTextCursor c(block);
-    c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    c.insertText(ToNewlines(value));
+    FHistory.BreakRun();
+    const qsizetype start = FBuffer.LineStart(i);
+    Edit(start, FBuffer.LineEnd(i) - start, view::ToCrLf(value), false);
 }
 
 qsizetype TLfMemo::SelStart() const {
-    const QTextCursor c = textCursor();
-    return PosOfCursor(std::min(c.anchor(), c.position()));
+    return std::min(FAnchor, FCaret);
 }
 
 void TLfMemo::SetSelStart(qsizetype value) {
-    const int h = horizontalScrollBar()->value();
-    const int v = verticalScrollBar()->value();
-    QTextCursor c = textCursor();
-    c.setPosition(DocPosOf(value));
-    setTextCursor(c);
-    horizontalScrollBar()->setValue(h);
-    verticalScrollBar()->setValue(v);
+    const qsizetype pos = std::clamp<qsizetype>(value, 0, FBuffer.Length());
+    SetSelection(pos, pos);
 }
 
 qsizetype TLfMemo::SelLength() const {
-    const QTextCursor c = textCursor();
-    const int a = std::min(c.anchor(), c.position());
-    const int b = std::max(c.anchor(), c.position());
-    return PosOfCursor(b) - PosOfCursor(a);
+    return std::abs(FCaret - FAnchor);
 }
 
 void TLfMemo::SetSelLength(qsizetype value) {
     const qsizetype start = SelStart();
-    QTextCursor c = textCursor();
-    c.setPosition(DocPosOf(start));
-    c.setPosition(DocPosOf(start + std::max<qsizetype>(value, 0)), QTextCursor::KeepAnchor);
-    setTextCursor(c);
-    ensureCursorVisible();
+    const qsizetype end =
+        std::clamp<qsizetype>(start + std::max<qsizetype>(value, 0), 0, FBuffer.Length());
+    SetSelection(start, end);
+    EnsureCaretVisible();
 }
 
 QString TLfMemo::SelText() const {
-    QString s = textCursor().selectedText();
-    s.replace(QChar::ParagraphSeparator, QLatin1String("\r\n"));
-    return s;
+    return FBuffer.Mid(SelStart(), SelLength());
 }
 
 void TLfMemo::SetSelText(const QString& value) {
-    QTextCursor c = textCursor();
-    c.insertText(ToNewlines(value));
-    setTextCursor(c);
+    const QString text = view::ToCrLf(value);
+    const qsizetype from = SelStart();
+    FHistory.BreakRun();
+    Edit(from, SelLength(), text, false, from + text.size());
 }
 
 TCaretPos TLfMemo::CaretPos() const {
-    const QTextCursor c = textCursor();
-    const int end = std::max(c.anchor(), c.position());
-    const QTextBlock b = document()->findBlock(end);
-    return {end - b.position(), b.blockNumber()};
+    const qsizetype end = std::max(FAnchor, FCaret);
+    const qsizetype line = FBuffer.LineOfPos(end);
+    return {end - FBuffer.LineStart(line), line};
 }
 
 qsizetype TLfMemo::LineFromChar(qsizetype pos) const {
     if (pos < 0) {
         return CaretPos().Y;
     }
-    return BlockOfPos(pos).blockNumber();
+    return FBuffer.LineOfPos(std::min(pos, FBuffer.Length()));
 }
 
 qsizetype TLfMemo::LineIndex(qsizetype line) const {
     if (line < 0) {
         line = CaretPos().Y;
     }
-    if (line >= document()->blockCount()) {
+    if (line >= FBuffer.LineCount()) {
         return -1;
     }
-    return PosOfBlock(document()->findBlockByNumber(static_cast<int>(line)));
+    return FBuffer.LineStart(line);
 }
 
 qsizetype TLfMemo::LineLength(qsizetype line) const {
-    if (line < 0 || line >= document()->blockCount()) {
+    if (line < 0 || line >= FBuffer.LineCount()) {
         return 0;
     }
-    return document()->findBlockByNumber(static_cast<int>(line)).length() - 1;
+    return FBuffer.LineEnd(line) - FBuffer.LineStart(line);
 }
 
 qsizetype TLfMemo::GetLineCount() const {
-    return document()->blockCount();
+    return FBuffer.LineCount();
 }
 
 void TLfMemo::LineScroll(int lines) {
@@ -615,15 +1041,21 @@ void TLfMemo::LineScroll(int lines) {
 }
 
 void TLfMemo::ScrollCaret() {
-    ensureCursorVisible();
+    EnsureCaretVisible();
 }
 
 bool TLfMemo::Modified() const {
-    return document()->isModified();
+    return FForcedModified || !FHistory.IsClean();
 }
 
 void TLfMemo::SetModified(bool value) {
-    document()->setModified(value);
+    if (value) {
+        FForcedModified = true;
+    } else {
+        FForcedModified = false;
+        FHistory.MarkClean();
+    }
+    EmitStateSignals();
 }
 
 } // namespace quillo::editing

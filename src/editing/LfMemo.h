@@ -1,19 +1,25 @@
 #pragma once
 
 // The edit view: a plain-text editor with a line-number gutter on the left and
-// a column ruler on top, both composed off screen.  It is also the one place
-// that knows QTextDocument: everything else reads and changes the document
-// through the text-model operations below, in which lines end in CR LF and a
-// position is a UTF-16 index into that text (a line break counts two).
+// a column ruler on top, both composed off screen.  The text lives in our own
+// buffer with CR LF line breaks, which is also the text model every other class
+// reads and changes through the operations below: lines end in CR LF and a
+// position is a UTF-16 index into that text (a line break counts two).  Only
+// the lines in sight are laid out, so the view costs the same on a huge file
+// as on a small one.
 
+#include "editing/text/EditHistory.h"
+#include "editing/text/TextBuffer.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QColor>
 #include <QHash>
 #include <QPixmap>
-#include <QPlainTextEdit>
 #include <QRect>
 #include <QStaticText>
-#include <QTextBlock>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -22,6 +28,9 @@ class QMenu;
 namespace quillo::editing {
 
 class TLfMemoStrip;
+namespace view {
+class TLineLayouts;
+}
 
 // Column (X) and line (Y) of a position, both 0-based code units.
 struct TCaretPos {
@@ -35,7 +44,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class TLfMemo : public QPlainTextEdit {
+class TLfMemo : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
@@ -60,12 +69,15 @@ public:
 
     // ---- text model (CR LF positions) ----
     QString Text() const;
+    // The whole text without a copy, for reading it through (search, saving);
+    // valid until the next change.
+    QStringView TextView() const { return FBuffer.View(); }
     // Replaces the whole text as one undoable edit; every line break becomes
     // CR LF; nothing happens (no change event) when the text is the same.
     void SetText(const QString& value);
     // Replaces the whole text as a freshly loaded document: no undo history,
-    // not modified.
-    void LoadText(const QString& value);
+    // not modified.  A string moved in is taken over without a copy.
+    void LoadText(QString value);
     qsizetype LinesCount() const;                    // an empty last line is not counted
     QString Line(qsizetype i) const;                 // whole line, no break; empty past the end
     void SetLine(qsizetype i, const QString& value); // keeps the line's break
@@ -85,7 +97,7 @@ public:
     void ScrollCaret();
     bool Modified() const;
     void SetModified(bool value);
-    bool ReadOnly() const { return isReadOnly(); }
+    bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool value) { setReadOnly(value); }
 
     // Clipboard and undo commands: each raises its event first, while the
@@ -93,6 +105,20 @@ public:
     void Cut();
     void Paste();
     void Undo();
+
+    // The plain commands, which raise no event.
+    void copy();
+    void selectAll();
+    void undo();
+    void redo();
+    bool isReadOnly() const { return FReadOnly; }
+    void setReadOnly(bool value);
+    bool HasSelection() const { return FAnchor != FCaret; }
+    void RemoveSelectedText();
+    bool CanUndo() const { return FHistory.CanUndo(); }
+    bool CanRedo() const { return FHistory.CanRedo(); }
+    bool IsEmpty() const { return FBuffer.Length() == 0; }
+    bool OverwriteMode() const { return FOverwrite; }
 
     void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
 
@@ -112,6 +138,16 @@ public:
     // First ruler column and caret column as computed at the last paint.
     int RulerCaretColumn() const { return FCaretColumn; }
 
+    // Height of a line of text and the caret's rectangle, in viewport pixels.
+    int LineHeight() const { return FLineHeight; }
+    QRect CaretRect() const;
+    // The caret position nearest to a point of the viewport.
+    qsizetype PosAt(const QPoint& viewportPoint) const;
+    // The input method's unfinished text, empty when there is none.
+    QString PreeditText() const;
+
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     void OnCut();
     void OnPaste();
@@ -124,31 +160,97 @@ signals:
     void OnKeyPress(QKeyEvent* event, bool& handled);
     void OnClick();
 
+    // Once per change of the text: `removed` units at `pos` were replaced by
+    // `added` units.  A whole-text replacement is one change.
+    void ContentsChanged(qsizetype pos, qsizetype removed, qsizetype added);
+    void textChanged();
+    void selectionChanged();
+    void cursorPositionChanged();
+    void undoAvailable(bool available);
+    void modificationChanged(bool modified);
+
 protected:
     virtual void PaintRGutter(QPainter& canvas);
     virtual void PaintTGutter(QPainter& canvas);
     virtual void PaintLineNo(QPainter& canvas);
     virtual void PaintLineColumn(QPainter& canvas);
 
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
+    enum class TMove {
+        NextChar,
+        PrevChar,
+        NextWord,
+        PrevWord,
+        NextLine,
+        PrevLine,
+        NextPage,
+        PrevPage,
+        LineStart,
+        LineEnd,
+        DocStart,
+        DocEnd
+    };
+    enum class TDragUnit { Char, Word, Line };
+
     void Layout(bool firstPaint);
     void PaintStrips();
-    QTextBlock BlockOfPos(qsizetype pos) const; // block holding a CR LF position
-    qsizetype PosOfBlock(const QTextBlock& block) const;
-    qsizetype PosOfCursor(int docPos) const;
-    int DocPosOf(qsizetype pos) const;
     QRect ClientRect() const;
+
+    // ---- editing ----
+    // Replaces [pos, pos + length) by text as one change (joined to a typing
+    // run when `typing`), then puts the caret at `caret` (or, when negative,
+    // moves the old selection along with the text).
+    void Edit(qsizetype pos, qsizetype length, const QString& text, bool typing,
+              qsizetype caret = -1);
+    // The caret, caches and signals after a change the history has made.
+    void Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype caret,
+                qsizetype oldLines, qsizetype oldAnchor, qsizetype oldCaret);
+    // Caches, scroll bars and signals after the buffer changed by whatever route.
+    void TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsizetype oldLines);
+    void ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldLines);
+    void InsertTyped(const QString& text);
+    // False (and a beep) when the text would grow past what the view holds.
+    bool Fits(qsizetype removed, qsizetype added);
+    void DeleteRange(qsizetype from, qsizetype to);
+    void EmitStateSignals();
+
+    // ---- caret and selection ----
+    void SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn = false);
+    void MoveCaret(TMove move, bool select);
+    qsizetype MoveTarget(TMove move);
+    void EnsureCaretVisible();
+    bool HandleKey(QKeyEvent* event);
+    bool IsEditKey(QKeyEvent* event) const;
+    void ExtendDrag(const QPoint& point);
+    void RestartBlink();
+    void UpdateScrollBars();
+    void NoteWidth(qreal width);
+    int FirstLine() const;
+    int VisibleRows() const;
+    int Columns(qsizetype lineStart, qsizetype pos);
+    void UpdateInputMethod();
+    void InsertFromMime(const QString& text);
 
     QPixmap m_FMemBitmap;     // line-number gutter
     QPixmap m_FTGutterBitmap; // column ruler
@@ -175,9 +277,44 @@ private:
     } FLabels;
     TLfMemoStrip* FGutterStrip = nullptr;
     TLfMemoStrip* FRulerStrip = nullptr;
+
+    // ---- the document and its view ----
+    TTextBuffer FBuffer;
+    TEditHistory FHistory;
+    std::unique_ptr<view::TLineLayouts> FLayouts;
+    qsizetype FAnchor = 0;
+    qsizetype FCaret = 0;
+    qreal FDesiredX = -1; // column kept by Up and Down; negative: the caret's own
+    bool FReadOnly = false;
+    bool FOverwrite = false;
+    bool FForcedModified = false;
+    bool FLastModified = false;
+    bool FLastCanUndo = false;
+    int FLineHeight = 1;
+    qreal FWidest = 0; // widest line seen, for the horizontal scroll bar
+    QBasicTimer FBlink;
+    bool FCaretShown = true;
+    QRect FBlinkRect; // the caret's rectangle when only the blink asked for a paint
+    QBasicTimer FAutoScroll;
+    bool FDragging = false;
+    TDragUnit FDragUnit = TDragUnit::Char;
+    qsizetype FDragFrom = 0; // what the press or double click selected first
+    qsizetype FDragTo = 0;
+    QPoint FMousePoint;
+    qint64 FDoubleClickTime = -1;
+    QPoint FDoubleClickPoint;
+    // Display columns up to a position, kept for long lines so that the
+    // ruler does not count a megabyte line at every key.
+    struct TColumnMemo {
+        qsizetype LineStart = -1;
+        qsizetype Pos = -1;
+        int Width = 0;
+    };
+    TColumnMemo FColumnMemo[4];
+    std::size_t FColumnMemoNext = 0;
 };
 
-// Turns CR LF, lone CR and lone LF into the view's own line breaks.
+// Turns CR LF, lone CR and lone LF into the view's own line breaks (CR LF).
 QString ToViewBreaks(const QString& text);
 
 } // namespace quillo::editing

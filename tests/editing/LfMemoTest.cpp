@@ -138,7 +138,7 @@ TEST_F(MemoTest, LineBreaksBecomeCrLf) {
 
 TEST_F(MemoTest, SameTextRaisesNoChange) {
     memo.SetText(QStringLiteral("one\r\ntwo"));
-    QSignalSpy changes(&memo, &QPlainTextEdit::textChanged);
+    QSignalSpy changes(&memo, &TLfMemo::textChanged);
     memo.SetText(QStringLiteral("one\ntwo"));
     EXPECT_EQ(changes.count(), 0);
     memo.SetText(QStringLiteral("one\r\ntwo!"));

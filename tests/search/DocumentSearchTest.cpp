@@ -246,7 +246,7 @@ TEST_F(DocumentSearchTest, ReplaceAllIsOnePassAndOneUndoStep) {
     Load(QStringLiteral("a ba\r\nA"), 0);
     TLfFindDlg* w = OpenReplace(QStringLiteral("a"), QStringLiteral("aa"));
     Check(w->UseMatchCase);
-    QSignalSpy changes(Memo->document(), &QTextDocument::contentsChange);
+    QSignalSpy changes(Memo, &TLfMemo::ContentsChanged);
     Press(w->ReplaceAllBtn);
     EXPECT_EQ(Memo->Text(), QStringLiteral("aa baa\r\nA"));
     EXPECT_EQ(Sel(), At(6, 0));
