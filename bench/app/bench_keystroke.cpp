@@ -2,7 +2,7 @@
 // view's insertion, the change handler and the caret status) on a 1 MB and a
 // 100 MB document.  The cost must not grow with the document.
 
-#include "app/Prompts.h"
+#include "SilentPrompts.h"
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
 
@@ -17,31 +17,7 @@
 
 namespace {
 
-// Answers nothing: the benchmark never asks.
-class SilentPrompts : public quillo::app::Prompts {
-public:
-    QMessageBox::StandardButton MessageDlg(QWidget*, const QString&, quillo::app::TMsgDlgType,
-                                           QMessageBox::StandardButtons) override {
-        return QMessageBox::Cancel;
-    }
-    int ExecDialog(QDialog&) override { return 0; }
-    quillo::app::TFileDialogAnswer OpenFileDialog(QWidget*,
-                                                  const quillo::app::TFileDialogRequest&) override {
-        return {};
-    }
-    quillo::app::TFileDialogAnswer SaveFileDialog(QWidget*,
-                                                  const quillo::app::TFileDialogRequest&) override {
-        return {};
-    }
-    void ShowException(QWidget*, const QString&) override {}
-    bool ExecutePrintDialog(QWidget*, quillo::printing::THxPrintDialog&) override { return false; }
-    bool ExecutePrinterSetupDialog(QWidget*, quillo::printing::THxPrinterSetupDialog&) override {
-        return false;
-    }
-    bool ExecutePageSetupDialog(QWidget*, quillo::printing::TPageSetupDialog&) override {
-        return false;
-    }
-};
+using quillo::bench::SilentPrompts;
 
 QString MakeText(int megabytes) {
     const QString line =

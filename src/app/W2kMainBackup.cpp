@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <utility>
+
 namespace quillo::app {
 
 void TWin2kAppForm::TakeBackupSlot() {
@@ -26,7 +28,7 @@ void TWin2kAppForm::TakeBackupSlot() {
 bool TWin2kAppForm::RecoverBackup() {
     bool recovered = false;
     Guarded([&] {
-        const backup::TRecoveryResult r = FBackupSlots->Recover([this] {
+        backup::TRecoveryResult r = FBackupSlots->Recover([this] {
             SetOverlay(2, backup::strings::RecoveryHint);
             return FPrompts.MessageDlg(this, backup::strings::RecoveryQuestion,
                                        TMsgDlgType::mtConfirmation,
@@ -37,7 +39,7 @@ bool TWin2kAppForm::RecoverBackup() {
         FFileName = r.FileName;
         CodePage = r.CodePage;
         if (r.Recovered) {
-            Memo1->LoadText(r.Text);
+            Memo1->LoadText(std::move(r.Text));
             Memo1->SetModified(true);
             // The caption alone: the application title stays that of a new document.
             setWindowTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);

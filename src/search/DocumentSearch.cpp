@@ -153,7 +153,7 @@ bool TDocumentSearch::FindInText(TTextSearcher& searcher, bool useEngine) {
     // An empty match where the caret stands is the one the last find left
     // there; passing it over lets repeated finds move on.
     const TEmptyMatch empty = l == 0 ? TEmptyMatch::emSkippedAtStart : TEmptyMatch::emCounts;
-    const TTextMatch match = searcher.Find(Memo1.Text(), s + l, empty);
+    const TTextMatch match = searcher.Find(Memo1.TextView(), s + l, empty);
     if (!match.Found()) {
         if (useEngine) {
             Memo1.SetSelLength(0);
@@ -216,14 +216,14 @@ bool TDocumentSearch::ReplaceAllLines(TTextSearcher& searcher, const QString& re
     const qsizetype s = Memo1.SelStart();
     const qsizetype firstLine = Memo1.LineFromChar(s);
     const qsizetype lineStart = Memo1.LineIndex(firstLine);
-    const QString text = Memo1.Text();
-    QString out = text.left(lineStart);
+    const QStringView text = Memo1.TextView();
+    QString out = text.left(lineStart).toString();
     out.reserve(text.size());
     qsizetype column = s - lineStart;
     qsizetype caret = -1;
     for (qsizetype pos = lineStart;;) {
         const qsizetype end = text.indexOf(kLineBreak, pos);
-        const QString line = text.mid(pos, end < 0 ? -1 : end - pos);
+        const QStringView line = text.mid(pos, end < 0 ? -1 : end - pos);
         const TReplaceResult r = searcher.ReplaceAll(line, column, replacement);
         if (r.Count > 0) {
             caret = out.size() + r.CaretAfter;
@@ -246,7 +246,7 @@ bool TDocumentSearch::ReplaceAllLines(TTextSearcher& searcher, const QString& re
 }
 
 bool TDocumentSearch::ReplaceOnce(TTextSearcher& searcher, const QString& replacement) {
-    const QString text = Memo1.Text();
+    const QStringView text = Memo1.TextView();
     const TTextMatch match = searcher.Find(text, Memo1.SelStart(), TEmptyMatch::emSkipped);
     if (!match.Found()) {
         return false;
@@ -259,7 +259,7 @@ bool TDocumentSearch::ReplaceOnce(TTextSearcher& searcher, const QString& replac
 }
 
 bool TDocumentSearch::ReplaceAllText(TTextSearcher& searcher, const QString& replacement) {
-    const TReplaceResult r = searcher.ReplaceAll(Memo1.Text(), Memo1.SelStart(), replacement);
+    const TReplaceResult r = searcher.ReplaceAll(Memo1.TextView(), Memo1.SelStart(), replacement);
     if (r.Count == 0) {
         return false;
     }

@@ -8,7 +8,7 @@ namespace quillo::search {
 
 namespace {
 
-std::u16string ToU16(const QString& s) {
+std::u16string ToU16(QStringView s) {
     return std::u16string(reinterpret_cast<const char16_t*>(s.utf16()),
                           static_cast<std::size_t>(s.size()));
 }
@@ -67,7 +67,7 @@ TTextSearcher::TTextSearcher(const QString& pattern, bool useEngine, bool matchC
 
 TTextSearcher::~TTextSearcher() = default;
 
-TTextMatch TTextSearcher::Find(const QString& text, qsizetype from, TEmptyMatch empty) {
+TTextMatch TTextSearcher::Find(QStringView text, qsizetype from, TEmptyMatch empty) {
     if (FPattern.isEmpty() || from > text.size()) {
         return {};
     }
@@ -89,7 +89,7 @@ TTextMatch TTextSearcher::Find(const QString& text, qsizetype from, TEmptyMatch 
     return {};
 }
 
-QString TTextSearcher::Expand(const QString& text, const TTextMatch& match,
+QString TTextSearcher::Expand(QStringView text, const TTextMatch& match,
                               const QString& replacement) {
     if (!FTemplate) {
         return replacement;
@@ -105,11 +105,11 @@ QString TTextSearcher::Expand(const QString& text, const TTextMatch& match,
         out.substr(static_cast<std::size_t>(match.Pos), static_cast<std::size_t>(length)));
 }
 
-TReplaceResult TTextSearcher::ReplaceAll(const QString& text, qsizetype from,
+TReplaceResult TTextSearcher::ReplaceAll(QStringView text, qsizetype from,
                                          const QString& replacement) {
     TReplaceResult result;
     if (FPattern.isEmpty() || from > text.size()) {
-        result.Text = text;
+        result.Text = text.toString();
         return result;
     }
     if (!FRegExp) {
@@ -117,13 +117,13 @@ TReplaceResult TTextSearcher::ReplaceAll(const QString& text, qsizetype from,
         qsizetype last = 0;
         for (qsizetype pos = text.indexOf(FPattern, from); pos >= 0;
              pos = text.indexOf(FPattern, last)) {
-            result.Text += QStringView(text).mid(last, pos - last);
+            result.Text += text.mid(last, pos - last);
             result.Text += replacement;
             result.CaretAfter = result.Text.size();
             ++result.Count;
             last = pos + FPattern.size();
         }
-        result.Text += QStringView(text).mid(last);
+        result.Text += text.mid(last);
         return result;
     }
     TRxRegExp& rx = *FRegExp;

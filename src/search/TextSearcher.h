@@ -1,6 +1,7 @@
 #pragma once
 
-// Finding and replacing in a text held as a string, literally or with the
+// Finding and replacing in a text held as a string (or a view of the
+// document's storage), literally or with the
 // engine.  A match is always looked for in the whole string, starting at a
 // given position, so that look-behinds, \b and ^ see the text before it.
 // Throws the engine's ERxRegExp errors.
@@ -42,12 +43,12 @@ public:
     TTextSearcher& operator=(const TTextSearcher&) = delete;
 
     // First match that starts at or after `from`.
-    TTextMatch Find(const QString& text, qsizetype from, TEmptyMatch empty);
+    TTextMatch Find(QStringView text, qsizetype from, TEmptyMatch empty);
     // What `replacement` gives for `match`, which Find returned for `text`
     // with a non-empty length: an engine template, or plain text otherwise.
-    QString Expand(const QString& text, const TTextMatch& match, const QString& replacement);
+    QString Expand(QStringView text, const TTextMatch& match, const QString& replacement);
     // Replaces every non-empty match that starts at or after `from`, in one pass.
-    TReplaceResult ReplaceAll(const QString& text, qsizetype from, const QString& replacement);
+    TReplaceResult ReplaceAll(QStringView text, qsizetype from, const QString& replacement);
 
 private:
     QString FPattern;
