@@ -76,6 +76,50 @@ int StepOf(const TRECode* code) {
     }
 }
 
+// Codes that consume at least one character and test nothing but the text they consume.
+bool IsCharacterTest(const TRECode* code) {
+    switch (code->Kind()) {
+    case ckChar:
+    case ckLiteral:
+    case ckRangeChar:
+    case ckAnyChar:
+    case ckWordChar:
+    case ckDigitChar:
+    case ckHexDigitChar:
+    case ckSpaceChar:
+    case ckHorizontalSpaceChar:
+    case ckVerticalSpaceChar:
+    case ckLineBreakChar:
+    case ckCharClass:
+    case ckProperty:
+        return code->GetCharLength() != 0;
+    default:
+        return false;
+    }
+}
+
+// A code's test at p, answered from the cache when it knows the unit there.
+inline bool TestCached(const TRECode* code, TREUnitCache* cache, const char16_t* p,
+                       const char16_t* end, int& len) {
+    if (cache == nullptr || p >= end) {
+        return code->IsEqual(p, len);
+    }
+    switch (cache->Lookup(*p)) {
+    case TREUnitCache::uaYes:
+        len = 1;
+        return true;
+    case TREUnitCache::uaNo:
+        return false;
+    case TREUnitCache::uaUnknown:
+        break;
+    }
+    const bool yes = code->IsEqual(p, len);
+    if (!yes || len == 1) {
+        cache->Store(*p, yes);
+    }
+    return yes;
+}
+
 const char16_t* PrevCodePoint(const char16_t* p, const char16_t* top) {
     --p;
     if (p > top && *p >= 0xDC00 && *p <= 0xDFFF && p[-1] >= 0xD800 && p[-1] <= 0xDBFF) {
@@ -87,6 +131,7 @@ const char16_t* PrevCodePoint(const char16_t* p, const char16_t* top) {
 } // namespace
 
 void TREMatchEngine::Optimize() {
+    FlattenSingleCodeLoops();
     // Memoizing explored (transition, position) pairs is sound only when what follows a
     // transition depends on the position alone.
     FMemoAllowed = true;
@@ -116,7 +161,65 @@ void TREMatchEngine::Optimize() {
     CollectLeadCodes();
     CollectTailLiteral();
     ChooseSearchMode();
+    MakeUnitCaches();
     ResetMemo();
+}
+
+void TREMatchEngine::MakeUnitCaches() {
+    FRepeatCache.clear();
+    FRepeatCache.resize(FRegExp.FTransitions.size());
+    for (const auto& t : FRegExp.FTransitions) {
+        if ((t->FKind == nkStar || t->FKind == nkPlus || t->FKind == nkBound) &&
+            StepOf(t->FCode) == kStepCodePoint && TREUnitCache::IsContextFree(t->FCode)) {
+            FRepeatCache[t->FIndex] = std::make_unique<TREUnitCache>();
+        }
+    }
+    FLeadCache.reset();
+    bool leadsContextFree = FLeadCharMode == lcmHasLead;
+    for (const TRELeadCode& lead : FLeadCode) {
+        leadsContextFree =
+            leadsContextFree && lead.FOffset == 0 && TREUnitCache::IsContextFree(lead.FCode);
+    }
+    if (leadsContextFree || (FLeadCharMode == lcmMap && FPreMatchLength == 0)) {
+        FLeadCache = std::make_unique<TREUnitCache>();
+    }
+}
+
+void TREMatchEngine::FlattenSingleCodeLoops() {
+    // A greedy or possessive loop whose body is one character test, as the parser makes of x*
+    // and of x*+ or x{2,}+, runs as a single-code repetition: no loop frame, no undo record per
+    // iteration, and the possessive conversion below applies to it.
+    for (const auto& owned : FRegExp.FTransitions) {
+        TRENFAState* t = owned.get();
+        if (t->FKind != nkLoop || t->FMatchKind == lkReluctant || t->FTransitTo < 0 ||
+            t->FExtendTo < 0) {
+            continue;
+        }
+        const TRENFAState* body = nullptr;
+        bool single = true;
+        for (const TRENFAState* n = FRegExp.FStateList[static_cast<std::size_t>(t->FTransitTo)];
+             n != nullptr && single; n = n->FNext) {
+            if (n->FKind == nkLoopExit && n->FTransitTo == t->FExitTo) {
+                continue;
+            }
+            single = body == nullptr && (n->FKind == nkNormal || n->FKind == nkChar) &&
+                     n->FTransitTo == t->FExtendTo;
+            body = n;
+        }
+        const TRENFAState* tail = FRegExp.FStateList[static_cast<std::size_t>(t->FExtendTo)];
+        if (!single || body == nullptr || tail == nullptr || tail->FNext != nullptr ||
+            tail->FKind != nkLoopEnd || tail->FTransitTo != t->FTransitTo ||
+            !IsCharacterTest(body->FCode)) {
+            continue;
+        }
+        t->FKind = t->FMax != kInfinite ? nkBound
+                   : t->FMin == 0       ? nkStar
+                   : t->FMin == 1       ? nkPlus
+                                        : nkBound;
+        t->FCode = body->FCode;
+        t->FTransitTo = t->FExitTo;
+        t->FExtendTo = t->FExitTo;
+    }
 }
 
 void TREMatchEngine::ConvertPossessive() {
@@ -767,7 +870,9 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             const bool canJoin = remember && step != kStepRecorded && t->FMin <= 1 &&
                                  FLastRun[t->FIndex].second != nullptr;
             bool joined = false;
-            while (n < t->FMax && code->IsEqual(p, len)) {
+            TREUnitCache* cache = FRepeatCache[t->FIndex].get();
+            const char16_t* const matchEnd = FRegExp.FMatchEndP;
+            while (n < t->FMax && TestCached(code, cache, p, matchEnd, len)) {
                 if (len == 0) {
                     // An empty match satisfies every further repetition at once.
                     n = std::max(n, t->FMin);
@@ -997,6 +1102,28 @@ bool TREMatchEngine::LeadMatches(const char16_t* Pos) const {
     return false;
 }
 
+bool TREMatchEngine::CanStartAt(const char16_t* Pos) {
+    const char16_t* const end = FRegExp.FMatchEndP;
+    const bool cached = FLeadCache != nullptr && Pos < end;
+    if (cached) {
+        const TREUnitCache::TAnswer a = FLeadCache->Lookup(*Pos);
+        if (a != TREUnitCache::uaUnknown) {
+            return a == TREUnitCache::uaYes;
+        }
+    }
+    bool yes = false;
+    if (FLeadCharMode == lcmMap) {
+        const char16_t* at = Forward(Pos, FPreMatchLength);
+        yes = at != nullptr && FMap.IsExists(at, end);
+    } else {
+        yes = LeadMatches(Pos);
+    }
+    if (cached) {
+        FLeadCache->Store(*Pos, yes);
+    }
+    return yes;
+}
+
 bool TREMatchEngine::Found(const char16_t* Start) {
     if (!MatchAt(Start)) {
         return false;
@@ -1056,16 +1183,15 @@ bool TREMatchEngine::Match(const char16_t* AStr) {
         }
         break;
     case lcmMap:
-        for (const char16_t* p = AStr; p <= end; ++p) {
-            const char16_t* at = Forward(p, FPreMatchLength);
-            if (at != nullptr && FMap.IsExists(at, end) && Found(p)) {
-                return true;
-            }
-        }
-        return false;
     case lcmHasLead:
         for (const char16_t* p = AStr; p <= end; ++p) {
-            if (LeadMatches(p) && Found(p)) {
+            if (FLeadCache != nullptr) {
+                // Units known not to start a match are passed over by the table alone.
+                while (p < end && FLeadCache->Lookup(*p) == TREUnitCache::uaNo) {
+                    ++p;
+                }
+            }
+            if (CanStartAt(p) && Found(p)) {
                 return true;
             }
         }

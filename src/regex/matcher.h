@@ -18,8 +18,10 @@
 #include "regex/char_map.h"
 #include "regex/nfa.h"
 #include "regex/quick_search.h"
+#include "regex/unit_cache.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TRxRegExp;
@@ -65,11 +67,14 @@ public:
     const std::vector<TRELeadCode>& LeadCodes() const { return FLeadCode; }
 
 private:
+    void FlattenSingleCodeLoops();
     void ConvertPossessive();
     void CollectLeadCodes();
     void CollectTailLiteral();
     void ChooseSearchMode();
+    void MakeUnitCaches();
     bool LeadMatches(const char16_t* Pos) const;
+    bool CanStartAt(const char16_t* Pos);
     const char16_t* Forward(const char16_t* Pos, int Chars) const;
     const char16_t* Back(const char16_t* Pos, int Chars, const char16_t* Limit) const;
     bool Found(const char16_t* Start);
@@ -156,6 +161,10 @@ private:
     TRELeadCharMode FLeadCharMode = lcmNone;
     TRECharMap FMap;
     int FPreMatchLength = 0;
+    // What the context-free lead tests, and each context-free single-code repetition (by
+    // transition index), answered for the units met so far.
+    std::unique_ptr<TREUnitCache> FLeadCache;
+    std::vector<std::unique_ptr<TREUnitCache>> FRepeatCache;
     // Run state.
     std::vector<TEntry> FStack;
     std::vector<TUndo> FUndo;
