@@ -44,6 +44,15 @@ TRELoopKind RepetitionKind(const std::string& expr) {
     return lkGreedy;
 }
 
+// The general loops left in the automaton.
+int LoopCount(const std::string& expr) {
+    TRxRegExp re;
+    re.SetExpression(U(expr));
+    re.Compile();
+    return static_cast<int>(std::count_if(re.FTransitions.begin(), re.FTransitions.end(),
+                                          [](const auto& t) { return t->FKind == nkLoop; }));
+}
+
 TEST(Analysis, SearchModes) {
     EXPECT_EQ(Analyse("abc").Mode, lcmSimple);
     EXPECT_EQ(Analyse("abc").Literal, "abc");
@@ -102,6 +111,15 @@ TEST(Analysis, PossessiveConversion) {
     EXPECT_EQ(RepetitionKind("(?m).+$"), lkGreedy);
     EXPECT_EQ(RepetitionKind("a+(?:b|a)"), lkGreedy);
     EXPECT_EQ(RepetitionKind("(a+)b(?1)a"), lkGreedy); // a call continues elsewhere
+    // A loop of one character test becomes a single-code repetition, and may then turn
+    // possessive; loops of more, with a group or reluctant stay loops.
+    EXPECT_EQ(RepetitionKind("[a-z]*1"), lkPossessive);
+    EXPECT_EQ(RepetitionKind("\\d{2,}+"), lkPossessive);
+    EXPECT_EQ(LoopCount("[a-z]*"), 0);
+    EXPECT_EQ(LoopCount("(?:ab)*c"), 0);
+    EXPECT_EQ(LoopCount("a*?b"), 1);
+    EXPECT_EQ(LoopCount("(a)*"), 1);
+    EXPECT_EQ(LoopCount("(?:ab|c)*"), 1);
 }
 
 TEST(Analysis, AnchorsOnlyAtTheStartAndEnd) {
