@@ -162,7 +162,26 @@ void TREMatchEngine::Optimize() {
     CollectTailLiteral();
     ChooseSearchMode();
     MakeUnitCaches();
+    FindSingleCharBehinds();
     ResetMemo();
+}
+
+void TREMatchEngine::FindSingleCharBehinds() {
+    // A look-behind of exactly one character whose body is one character test.
+    FBehindChar.assign(FRegExp.FTransitions.size(), nullptr);
+    for (const auto& t : FRegExp.FTransitions) {
+        if ((t->FKind != nkBehindMatch && t->FKind != nkBehindNoMatch) || t->FMin != 1 ||
+            t->FMax != 1 || t->FTransitTo < 0) {
+            continue;
+        }
+        const TRENFAState* body = FRegExp.FStateList[static_cast<std::size_t>(t->FTransitTo)];
+        if (body != nullptr && body->FNext == nullptr &&
+            (body->FKind == nkNormal || body->FKind == nkChar) &&
+            body->FTransitTo == t->FExtendTo && IsCharacterTest(body->FCode) &&
+            body->FCode->GetCharLength() == 1) {
+            FBehindChar[t->FIndex] = body->FCode;
+        }
+    }
 }
 
 void TREMatchEngine::MakeUnitCaches() {
@@ -967,10 +986,25 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             break;
         case nkBehindMatch:
         case nkBehindNoMatch: {
+            if (const TRECode* one = FBehindChar[t->FIndex]) {
+                // One character test: try it on the character before, without a sub-run.
+                bool holds = false;
+                if (pos > matchTop) {
+                    const char16_t* p = PrevCodePoint(pos, matchTop);
+                    int len = 0;
+                    holds = one->IsEqual(p, len) && p + len == pos;
+                }
+                if (t->FKind == nkBehindNoMatch) {
+                    holds = !holds;
+                }
+                t = holds ? ExitOf(t) : nullptr;
+                break;
+            }
             // Start positions from the shortest look-back to the longest.
             const char16_t* p = pos;
             int m = 0;
-            std::vector<const char16_t*> starts;
+            std::vector<const char16_t*>& starts = FBehindStarts;
+            starts.clear();
             while (m < t->FMax && p > matchTop) {
                 p = PrevCodePoint(p, matchTop);
                 ++m;

@@ -73,6 +73,7 @@ private:
     void CollectTailLiteral();
     void ChooseSearchMode();
     void MakeUnitCaches();
+    void FindSingleCharBehinds();
     bool LeadMatches(const char16_t* Pos) const;
     bool CanStartAt(const char16_t* Pos);
     const char16_t* Forward(const char16_t* Pos, int Chars) const;
@@ -165,6 +166,8 @@ private:
     // transition index), answered for the units met so far.
     std::unique_ptr<TREUnitCache> FLeadCache;
     std::vector<std::unique_ptr<TREUnitCache>> FRepeatCache;
+    // The one character test of each look-behind that is nothing more (by transition index).
+    std::vector<const TRECode*> FBehindChar;
     // Run state.
     std::vector<TEntry> FStack;
     std::vector<TUndo> FUndo;
@@ -172,6 +175,7 @@ private:
     std::vector<TCallFrame> FCalls;
     std::vector<TCaptureValue> FSavedCaptures;
     std::vector<const char16_t*> FArena;
+    std::vector<const char16_t*> FBehindStarts;
     int FBarrier = -1;
     // Explosion memo.
     bool FMemoAllowed = false;

@@ -128,6 +128,15 @@ TEST(Matcher, LookAround) {
     EXPECT_EQ(Find("foo(?!bar)", "foobar foobaz"), "8,3");
     EXPECT_EQ(Find("(?=(a+))a*b\\1", "baaabac"), "4,3 4,1");
     EXPECT_EQ(Find("(?!(a))b", "b"), "1,1 -");
+    // Look-behinds of one character test are tried on the character before, without a sub-run.
+    EXPECT_EQ(Find("(?<=\\.)[A-Z]\\w+", "aBc.Def"), "5,3");
+    EXPECT_EQ(Find("(?<!\\.)[A-Z]", ".A.BC"), "5,1");
+    EXPECT_EQ(Find("(?<!a)b", "b"), "1,1");
+    EXPECT_EQ(Find("(?<=a)b", "b"), "none");
+    EXPECT_EQ(Find("(?<=𠀋)x", "𠀋x"), "3,1");
+    EXPECT_EQ(Find("(?<![a𠀋])x", "𠀋xax"), "none");
+    EXPECT_EQ(Find("(?<=(?i)k)x", "\u212Ax"), "2,1");
+    EXPECT_EQ(All("(?<=[.,])\\w", "a.b,c.d"), "3,1 5,1 7,1");
 }
 
 TEST(Matcher, Conditions) {
