@@ -163,6 +163,7 @@ void TREMatchEngine::Optimize() {
     ChooseSearchMode();
     MakeUnitCaches();
     FindSingleCharBehinds();
+    FindFollowUnits();
     ResetMemo();
 }
 
@@ -180,6 +181,27 @@ void TREMatchEngine::FindSingleCharBehinds() {
             body->FTransitTo == t->FExtendTo && IsCharacterTest(body->FCode) &&
             body->FCode->GetCharLength() == 1) {
             FBehindChar[t->FIndex] = body->FCode;
+        }
+    }
+}
+
+void TREMatchEngine::FindFollowUnits() {
+    // The first unit of an exact literal that alone follows a single-code repetition.
+    FFollowUnit.assign(FRegExp.FTransitions.size(), -1);
+    for (const auto& t : FRegExp.FTransitions) {
+        if (t->FKind != nkStar && t->FKind != nkPlus && t->FKind != nkBound) {
+            continue;
+        }
+        const TRENFAState* next = Head(t->FTransitTo);
+        if (next == nullptr || next->FNext != nullptr || next->FKind != nkChar) {
+            continue;
+        }
+        const TRECode* c = next->FCode;
+        if (c->Kind() == ckChar && static_cast<const TRECharCode*>(c)->CompareOptions() == 0) {
+            FFollowUnit[t->FIndex] = static_cast<const TRECharCode*>(c)->Strings()[0];
+        } else if (c->Kind() == ckLiteral &&
+                   static_cast<const TRELiteralCode*>(c)->CompareOptions() == 0) {
+            FFollowUnit[t->FIndex] = static_cast<const TRELiteralCode*>(c)->Strings()[0];
         }
     }
 }
@@ -748,7 +770,7 @@ bool TREMatchEngine::Backtrack(const TRENFAState*& T, const char16_t*& Pos) {
             Pos = e.Pos;
             return true;
         case ekStarBack: {
-            const int left = e.Count - 1;
+            int left = e.Count - 1;
             const int step = e.ArenaStart >= 0 ? kStepRecorded : StepOf(e.T->FCode);
             const char16_t* p = nullptr;
             if (step == kStepRecorded) {
@@ -757,6 +779,15 @@ bool TREMatchEngine::Backtrack(const TRENFAState*& T, const char16_t*& Pos) {
                 p = PrevCodePoint(e.Pos, FRegExp.FTextTopP);
             } else {
                 p = e.Pos - step;
+            }
+            const std::int32_t follow = FFollowUnit[e.T->FIndex];
+            if (follow >= 0 && step != kStepRecorded) {
+                // Where the literal after the repetition cannot start, giving back one more
+                // repetition is all that can happen: do it here.
+                while (left > e.T->FMin && (p >= FRegExp.FMatchEndP || *p != follow)) {
+                    p = step == kStepCodePoint ? PrevCodePoint(p, FRegExp.FTextTopP) : p - step;
+                    --left;
+                }
             }
             if (left > e.T->FMin) {
                 FStack.push_back(e);

@@ -74,6 +74,7 @@ private:
     void ChooseSearchMode();
     void MakeUnitCaches();
     void FindSingleCharBehinds();
+    void FindFollowUnits();
     bool LeadMatches(const char16_t* Pos) const;
     bool CanStartAt(const char16_t* Pos);
     const char16_t* Forward(const char16_t* Pos, int Chars) const;
@@ -168,6 +169,8 @@ private:
     std::vector<std::unique_ptr<TREUnitCache>> FRepeatCache;
     // The one character test of each look-behind that is nothing more (by transition index).
     std::vector<const TRECode*> FBehindChar;
+    // The first unit of the exact literal that alone follows a single-code repetition, or -1.
+    std::vector<std::int32_t> FFollowUnit;
     // Run state.
     std::vector<TEntry> FStack;
     std::vector<TUndo> FUndo;

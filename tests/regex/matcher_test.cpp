@@ -51,6 +51,15 @@ TEST(Matcher, BasicSearches) {
     EXPECT_EQ(Find("a.*b", "a1b2b"), "1,5");
     EXPECT_EQ(Find("a.*?b", "a1b2b"), "1,3");
     EXPECT_EQ(Find("a.*+b", "a1b2b"), "none");
+    // A repetition followed by a literal gives back straight to where the literal's first unit
+    // stands, never below its minimum and by whole characters.
+    EXPECT_EQ(Find("x.{2,}yz", "xyzyz"), "1,5");
+    EXPECT_EQ(Find("x.{3,}yz", "xyzyz"), "none");
+    EXPECT_EQ(Find("x.+y", "xy"), "none");
+    EXPECT_EQ(Find("\\d*12", "11212"), "1,5");
+    EXPECT_EQ(Find(".*😀x", "a😀x😀y"), "1,4");
+    EXPECT_EQ(Find("(?:ab)*abc", "abababc"), "1,7");
+    EXPECT_EQ(Find("(?i)x.*ERROR", "xerror"), "1,6");
     EXPECT_EQ(Find("x*", ""), "1,0");
     EXPECT_EQ(Find("(\\d+)-(\\d+)", "tel 12-345"), "5,6 5,2 8,3");
     EXPECT_EQ(Find("ABC", "xabcx", kI), "2,3");
