@@ -164,6 +164,7 @@ void TREMatchEngine::Optimize() {
     MakeUnitCaches();
     FindSingleCharBehinds();
     FindFollowUnits();
+    FindLineFollow();
     ResetMemo();
 }
 
@@ -203,6 +204,26 @@ void TREMatchEngine::FindFollowUnits() {
                    static_cast<const TRELiteralCode*>(c)->CompareOptions() == 0) {
             FFollowUnit[t->FIndex] = static_cast<const TRELiteralCode*>(c)->Strings()[0];
         }
+    }
+}
+
+void TREMatchEngine::FindLineFollow() {
+    // A character test that must match right after the ^ a line-top search starts with.
+    FLineFollow = nullptr;
+    if (FLeadCharMode != lcmLineTop) {
+        return;
+    }
+    const TRENFAState* head = Head(FRegExp.FEntryState);
+    if (head == nullptr || head->FNext != nullptr || head->FKind != nkNormal ||
+        head->FCode->Kind() != ckLineHead) {
+        return;
+    }
+    const TRENFAState* next = Head(head->FTransitTo);
+    if (next != nullptr && next->FNext == nullptr &&
+        (next->FKind == nkNormal || next->FKind == nkChar ||
+         ((next->FKind == nkPlus || next->FKind == nkBound) && next->FMin >= 1)) &&
+        IsCharacterTest(next->FCode)) {
+        FLineFollow = next->FCode;
     }
 }
 
@@ -1237,7 +1258,9 @@ bool TREMatchEngine::Match(const char16_t* AStr) {
         return AStr == FRegExp.FMatchTopP && Found(AStr);
     case lcmLineTop:
         for (const char16_t* p = AStr; p <= end; ++p) {
-            if ((p == AStr || IsLineBreakChar(p[-1])) && Found(p)) {
+            int len = 0;
+            if ((p == AStr || IsLineBreakChar(p[-1])) &&
+                (FLineFollow == nullptr || FLineFollow->IsEqual(p, len)) && Found(p)) {
                 return true;
             }
         }

@@ -75,6 +75,7 @@ private:
     void MakeUnitCaches();
     void FindSingleCharBehinds();
     void FindFollowUnits();
+    void FindLineFollow();
     bool LeadMatches(const char16_t* Pos) const;
     bool CanStartAt(const char16_t* Pos);
     const char16_t* Forward(const char16_t* Pos, int Chars) const;
@@ -171,6 +172,8 @@ private:
     std::vector<const TRECode*> FBehindChar;
     // The first unit of the exact literal that alone follows a single-code repetition, or -1.
     std::vector<std::int32_t> FFollowUnit;
+    // The character test that must match at a line top for a line-top search, or nullptr.
+    const TRECode* FLineFollow = nullptr;
     // Run state.
     std::vector<TEntry> FStack;
     std::vector<TUndo> FUndo;

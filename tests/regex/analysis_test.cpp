@@ -81,9 +81,11 @@ TEST(Analysis, SearchModes) {
 
 TEST(Analysis, SearchModesFindWhatAFullScanFinds) {
     // Each mode against the same searches run without it (a pattern the analysis cannot use).
-    const char* subject = "xx\r\nab cat\r\n..abc dog abc1 😀abc";
-    for (const char* expr : {"abc", "abc\\d", "..abc", "^ab", "(?m)^ab", "cat|dog", "\\d+", ".b|c",
-                             "(?=a)b", "(?i)CAT|DOG", ".abc"}) {
+    const char* subject = "xx\r\nab cat\r\n..abc dog abc1 😀abc\r\n  \tab\r\n\r\nb\n b";
+    for (const char* expr :
+         {"abc",       "abc\\d", "..abc",       "^ab",     "(?m)^ab",      "cat|dog",  "\\d+",
+          ".b|c",      "(?=a)b", "(?i)CAT|DOG", ".abc",    "(?m)^\\s+\\S", "(?m)^\\s", "(?m)^a+b",
+          "(?m)^.*b$", "x.*b",   "(?<=a)b",     "(?<!a)b", "[a-c]+",       "\\w*c"}) {
         TRxRegExp fast;
         fast.SetExpression(U(expr));
         TRxRegExp slow;
