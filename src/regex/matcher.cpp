@@ -943,6 +943,13 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             bool joined = false;
             TREUnitCache* cache = FRepeatCache[t->FIndex].get();
             const char16_t* const matchEnd = FRegExp.FMatchEndP;
+            if (cache != nullptr && !canJoin) {
+                // The units the cache knows to belong, one at a time without further ado.
+                while (n < t->FMax && p < matchEnd && cache->Lookup(*p) == TREUnitCache::uaYes) {
+                    ++p;
+                    ++n;
+                }
+            }
             while (n < t->FMax && TestCached(code, cache, p, matchEnd, len)) {
                 if (len == 0) {
                     // An empty match satisfies every further repetition at once.
