@@ -81,25 +81,37 @@ TEST(Analysis, SearchModes) {
 
 TEST(Analysis, SearchModesFindWhatAFullScanFinds) {
     // Each mode against the same searches run without it (a pattern the analysis cannot use).
-    const char* subject = "xx\r\nab cat\r\n..abc dog abc1 😀abc\r\n  \tab\r\n\r\nb\n b";
-    for (const char* expr :
-         {"abc",       "abc\\d", "..abc",       "^ab",     "(?m)^ab",      "cat|dog",  "\\d+",
-          ".b|c",      "(?=a)b", "(?i)CAT|DOG", ".abc",    "(?m)^\\s+\\S", "(?m)^\\s", "(?m)^a+b",
-          "(?m)^.*b$", "x.*b",   "(?<=a)b",     "(?<!a)b", "[a-c]+",       "\\w*c"}) {
-        TRxRegExp fast;
-        fast.SetExpression(U(expr));
-        TRxRegExp slow;
-        slow.SetExpression(U(std::string("(?:") + expr + ")(?#)|(?!)\\G"));
-        std::string a;
-        std::string b;
-        for (bool ok = fast.Exec(U(subject)); ok; ok = fast.ExecNext()) {
-            a += std::to_string(fast.MatchPos(0)) + "," + std::to_string(fast.MatchLen(0)) + " ";
+    // Line breaks of every kind at every alignment, for the line-top search that scans for them
+    // eight units at a time.
+    std::string lines;
+    const char* breaks[] = {"\r\n", "\n", "\r", "\u2028", "\u2029", "\u0085", "\v", "\f", "\t"};
+    for (int i = 0; i < 40; ++i) {
+        lines += std::string(static_cast<std::size_t>(i % 11), i % 3 == 0 ? ' ' : 'a') + "b" +
+                 breaks[i % std::size(breaks)];
+    }
+    for (const std::string& subject :
+         {std::string("xx\r\nab cat\r\n..abc dog abc1 😀abc\r\n  \tab\r\n\r\nb\n b"), lines}) {
+        for (const char* expr : {"abc",     "abc\\d",       "..abc",    "^ab",      "(?m)^ab",
+                                 "cat|dog", "\\d+",         ".b|c",     "(?=a)b",   "(?i)CAT|DOG",
+                                 ".abc",    "(?m)^\\s+\\S", "(?m)^\\s", "(?m)^a+b", "(?m)^.*b$",
+                                 "x.*b",    "(?<=a)b",      "(?<!a)b",  "[a-c]+",   "\\w*c"}) {
+            TRxRegExp fast;
+            fast.SetExpression(U(expr));
+            TRxRegExp slow;
+            slow.SetExpression(U(std::string("(?:") + expr + ")(?#)|(?!)\\G"));
+            std::string a;
+            std::string b;
+            for (bool ok = fast.Exec(U(subject)); ok; ok = fast.ExecNext()) {
+                a +=
+                    std::to_string(fast.MatchPos(0)) + "," + std::to_string(fast.MatchLen(0)) + " ";
+            }
+            for (bool ok = slow.Exec(U(subject)); ok; ok = slow.ExecNext()) {
+                b +=
+                    std::to_string(slow.MatchPos(0)) + "," + std::to_string(slow.MatchLen(0)) + " ";
+            }
+            EXPECT_EQ(a, b) << expr;
+            EXPECT_EQ(slow.FMatchEngine.LeadCharMode(), lcmNone) << expr;
         }
-        for (bool ok = slow.Exec(U(subject)); ok; ok = slow.ExecNext()) {
-            b += std::to_string(slow.MatchPos(0)) + "," + std::to_string(slow.MatchLen(0)) + " ";
-        }
-        EXPECT_EQ(a, b) << expr;
-        EXPECT_EQ(slow.FMatchEngine.LeadCharMode(), lcmNone) << expr;
     }
 }
 
