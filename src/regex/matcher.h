@@ -123,12 +123,15 @@ private:
         ukCallPush,
         ukCallPop
     };
+    // One record per change; only the member of its kind is meaningful.
     struct TUndo {
         TUndoKind Kind;
         int Index;
-        TCaptureValue Capture;
-        TLoopFrame Loop;
-        TCallFrame Call;
+        union {
+            TCaptureValue Capture;
+            TLoopFrame Loop;
+            TCallFrame Call;
+        };
     };
 
     bool MatchAt(const char16_t* Start);
