@@ -8,6 +8,10 @@
 
 #include <algorithm>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 enum TBarrierKind : std::int32_t {
@@ -76,6 +80,82 @@ int StepOf(const TRECode* code) {
     }
 }
 
+// Codes that consume at least one character and test nothing but the text they consume.
+bool IsCharacterTest(const TRECode* code) {
+    switch (code->Kind()) {
+    case ckChar:
+    case ckLiteral:
+    case ckRangeChar:
+    case ckAnyChar:
+    case ckWordChar:
+    case ckDigitChar:
+    case ckHexDigitChar:
+    case ckSpaceChar:
+    case ckHorizontalSpaceChar:
+    case ckVerticalSpaceChar:
+    case ckLineBreakChar:
+    case ckCharClass:
+    case ckProperty:
+        return code->GetCharLength() != 0;
+    default:
+        return false;
+    }
+}
+
+// A code's test at p, answered from the cache when it knows the unit there.
+inline bool TestCached(const TRECode* code, TREUnitCache* cache, const char16_t* p,
+                       const char16_t* end, int& len) {
+    if (cache == nullptr || p >= end) {
+        return code->IsEqual(p, len);
+    }
+    switch (cache->Lookup(*p)) {
+    case TREUnitCache::uaYes:
+        len = 1;
+        return true;
+    case TREUnitCache::uaNo:
+        return false;
+    case TREUnitCache::uaUnknown:
+        break;
+    }
+    const bool yes = code->IsEqual(p, len);
+    if (!yes || len == 1) {
+        cache->Store(*p, yes);
+    }
+    return yes;
+}
+
+// The first line-break unit in [p, end), or end.
+const char16_t* NextLineBreak(const char16_t* p, const char16_t* end) {
+#if defined(__SSE2__)
+    // Eight units a step: those up to CR, NEL, LS and PS are worth the full test.
+    const __m128i cr = _mm_set1_epi16(0x0D);
+    const __m128i nel = _mm_set1_epi16(0x85);
+    const __m128i ls = _mm_set1_epi16(0x2028);
+    const __m128i ps = _mm_set1_epi16(0x2029);
+    const __m128i zero = _mm_setzero_si128();
+    for (; end - p >= 8; p += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i low = _mm_cmpeq_epi16(_mm_subs_epu16(v, cr), zero);
+        const __m128i high = _mm_or_si128(
+            _mm_cmpeq_epi16(v, nel), _mm_or_si128(_mm_cmpeq_epi16(v, ls), _mm_cmpeq_epi16(v, ps)));
+        auto m = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(low, high)));
+        while (m != 0) {
+            const int i = __builtin_ctz(m) >> 1;
+            if (IsLineBreakChar(p[i])) {
+                return p + i;
+            }
+            m &= ~(3u << (2 * i));
+        }
+    }
+#endif
+    for (; p < end; ++p) {
+        if (IsLineBreakChar(*p)) {
+            return p;
+        }
+    }
+    return end;
+}
+
 const char16_t* PrevCodePoint(const char16_t* p, const char16_t* top) {
     --p;
     if (p > top && *p >= 0xDC00 && *p <= 0xDFFF && p[-1] >= 0xD800 && p[-1] <= 0xDBFF) {
@@ -87,6 +167,7 @@ const char16_t* PrevCodePoint(const char16_t* p, const char16_t* top) {
 } // namespace
 
 void TREMatchEngine::Optimize() {
+    FlattenSingleCodeLoops();
     // Memoizing explored (transition, position) pairs is sound only when what follows a
     // transition depends on the position alone.
     FMemoAllowed = true;
@@ -116,7 +197,127 @@ void TREMatchEngine::Optimize() {
     CollectLeadCodes();
     CollectTailLiteral();
     ChooseSearchMode();
+    MakeUnitCaches();
+    FindSingleCharBehinds();
+    FindFollowUnits();
+    FindLineFollow();
     ResetMemo();
+}
+
+void TREMatchEngine::FindSingleCharBehinds() {
+    // A look-behind of exactly one character whose body is one character test.
+    FBehindChar.assign(FRegExp.FTransitions.size(), nullptr);
+    for (const auto& t : FRegExp.FTransitions) {
+        if ((t->FKind != nkBehindMatch && t->FKind != nkBehindNoMatch) || t->FMin != 1 ||
+            t->FMax != 1 || t->FTransitTo < 0) {
+            continue;
+        }
+        const TRENFAState* body = FRegExp.FStateList[static_cast<std::size_t>(t->FTransitTo)];
+        if (body != nullptr && body->FNext == nullptr &&
+            (body->FKind == nkNormal || body->FKind == nkChar) &&
+            body->FTransitTo == t->FExtendTo && IsCharacterTest(body->FCode) &&
+            body->FCode->GetCharLength() == 1) {
+            FBehindChar[t->FIndex] = body->FCode;
+        }
+    }
+}
+
+void TREMatchEngine::FindFollowUnits() {
+    // The first unit of an exact literal that alone follows a single-code repetition.
+    FFollowUnit.assign(FRegExp.FTransitions.size(), -1);
+    for (const auto& t : FRegExp.FTransitions) {
+        if (t->FKind != nkStar && t->FKind != nkPlus && t->FKind != nkBound) {
+            continue;
+        }
+        const TRENFAState* next = Head(t->FTransitTo);
+        if (next == nullptr || next->FNext != nullptr || next->FKind != nkChar) {
+            continue;
+        }
+        const TRECode* c = next->FCode;
+        if (c->Kind() == ckChar && static_cast<const TRECharCode*>(c)->CompareOptions() == 0) {
+            FFollowUnit[t->FIndex] = static_cast<const TRECharCode*>(c)->Strings()[0];
+        } else if (c->Kind() == ckLiteral &&
+                   static_cast<const TRELiteralCode*>(c)->CompareOptions() == 0) {
+            FFollowUnit[t->FIndex] = static_cast<const TRELiteralCode*>(c)->Strings()[0];
+        }
+    }
+}
+
+void TREMatchEngine::FindLineFollow() {
+    // A character test that must match right after the ^ a line-top search starts with.
+    FLineFollow = nullptr;
+    if (FLeadCharMode != lcmLineTop) {
+        return;
+    }
+    const TRENFAState* head = Head(FRegExp.FEntryState);
+    if (head == nullptr || head->FNext != nullptr || head->FKind != nkNormal ||
+        head->FCode->Kind() != ckLineHead) {
+        return;
+    }
+    const TRENFAState* next = Head(head->FTransitTo);
+    if (next != nullptr && next->FNext == nullptr &&
+        (next->FKind == nkNormal || next->FKind == nkChar ||
+         ((next->FKind == nkPlus || next->FKind == nkBound) && next->FMin >= 1)) &&
+        IsCharacterTest(next->FCode)) {
+        FLineFollow = next->FCode;
+    }
+}
+
+void TREMatchEngine::MakeUnitCaches() {
+    FRepeatCache.clear();
+    FRepeatCache.resize(FRegExp.FTransitions.size());
+    for (const auto& t : FRegExp.FTransitions) {
+        if ((t->FKind == nkStar || t->FKind == nkPlus || t->FKind == nkBound) &&
+            StepOf(t->FCode) == kStepCodePoint && TREUnitCache::IsContextFree(t->FCode)) {
+            FRepeatCache[t->FIndex] = std::make_unique<TREUnitCache>();
+        }
+    }
+    FLeadCache.reset();
+    bool leadsContextFree = FLeadCharMode == lcmHasLead;
+    for (const TRELeadCode& lead : FLeadCode) {
+        leadsContextFree =
+            leadsContextFree && lead.FOffset == 0 && TREUnitCache::IsContextFree(lead.FCode);
+    }
+    if (leadsContextFree || (FLeadCharMode == lcmMap && FPreMatchLength == 0)) {
+        FLeadCache = std::make_unique<TREUnitCache>();
+    }
+}
+
+void TREMatchEngine::FlattenSingleCodeLoops() {
+    // A greedy or possessive loop whose body is one character test, as the parser makes of x*
+    // and of x*+ or x{2,}+, runs as a single-code repetition: no loop frame, no undo record per
+    // iteration, and the possessive conversion below applies to it.
+    for (const auto& owned : FRegExp.FTransitions) {
+        TRENFAState* t = owned.get();
+        if (t->FKind != nkLoop || t->FMatchKind == lkReluctant || t->FTransitTo < 0 ||
+            t->FExtendTo < 0) {
+            continue;
+        }
+        const TRENFAState* body = nullptr;
+        bool single = true;
+        for (const TRENFAState* n = FRegExp.FStateList[static_cast<std::size_t>(t->FTransitTo)];
+             n != nullptr && single; n = n->FNext) {
+            if (n->FKind == nkLoopExit && n->FTransitTo == t->FExitTo) {
+                continue;
+            }
+            single = body == nullptr && (n->FKind == nkNormal || n->FKind == nkChar) &&
+                     n->FTransitTo == t->FExtendTo;
+            body = n;
+        }
+        const TRENFAState* tail = FRegExp.FStateList[static_cast<std::size_t>(t->FExtendTo)];
+        if (!single || body == nullptr || tail == nullptr || tail->FNext != nullptr ||
+            tail->FKind != nkLoopEnd || tail->FTransitTo != t->FTransitTo ||
+            !IsCharacterTest(body->FCode)) {
+            continue;
+        }
+        t->FKind = t->FMax != kInfinite ? nkBound
+                   : t->FMin == 0       ? nkStar
+                   : t->FMin == 1       ? nkPlus
+                                        : nkBound;
+        t->FCode = body->FCode;
+        t->FTransitTo = t->FExitTo;
+        t->FExtendTo = t->FExitTo;
+    }
 }
 
 void TREMatchEngine::ConvertPossessive() {
@@ -626,7 +827,7 @@ bool TREMatchEngine::Backtrack(const TRENFAState*& T, const char16_t*& Pos) {
             Pos = e.Pos;
             return true;
         case ekStarBack: {
-            const int left = e.Count - 1;
+            int left = e.Count - 1;
             const int step = e.ArenaStart >= 0 ? kStepRecorded : StepOf(e.T->FCode);
             const char16_t* p = nullptr;
             if (step == kStepRecorded) {
@@ -635,6 +836,15 @@ bool TREMatchEngine::Backtrack(const TRENFAState*& T, const char16_t*& Pos) {
                 p = PrevCodePoint(e.Pos, FRegExp.FTextTopP);
             } else {
                 p = e.Pos - step;
+            }
+            const std::int32_t follow = FFollowUnit[e.T->FIndex];
+            if (follow >= 0 && step != kStepRecorded) {
+                // Where the literal after the repetition cannot start, giving back one more
+                // repetition is all that can happen: do it here.
+                while (left > e.T->FMin && (p >= FRegExp.FMatchEndP || *p != follow)) {
+                    p = step == kStepCodePoint ? PrevCodePoint(p, FRegExp.FTextTopP) : p - step;
+                    --left;
+                }
             }
             if (left > e.T->FMin) {
                 FStack.push_back(e);
@@ -767,7 +977,16 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             const bool canJoin = remember && step != kStepRecorded && t->FMin <= 1 &&
                                  FLastRun[t->FIndex].second != nullptr;
             bool joined = false;
-            while (n < t->FMax && code->IsEqual(p, len)) {
+            TREUnitCache* cache = FRepeatCache[t->FIndex].get();
+            const char16_t* const matchEnd = FRegExp.FMatchEndP;
+            if (cache != nullptr && !canJoin) {
+                // The units the cache knows to belong, one at a time without further ado.
+                while (n < t->FMax && p < matchEnd && cache->Lookup(*p) == TREUnitCache::uaYes) {
+                    ++p;
+                    ++n;
+                }
+            }
+            while (n < t->FMax && TestCached(code, cache, p, matchEnd, len)) {
                 if (len == 0) {
                     // An empty match satisfies every further repetition at once.
                     n = std::max(n, t->FMin);
@@ -862,10 +1081,25 @@ bool TREMatchEngine::Run(const char16_t* Start) {
             break;
         case nkBehindMatch:
         case nkBehindNoMatch: {
+            if (const TRECode* one = FBehindChar[t->FIndex]) {
+                // One character test: try it on the character before, without a sub-run.
+                bool holds = false;
+                if (pos > matchTop) {
+                    const char16_t* p = PrevCodePoint(pos, matchTop);
+                    int len = 0;
+                    holds = one->IsEqual(p, len) && p + len == pos;
+                }
+                if (t->FKind == nkBehindNoMatch) {
+                    holds = !holds;
+                }
+                t = holds ? ExitOf(t) : nullptr;
+                break;
+            }
             // Start positions from the shortest look-back to the longest.
             const char16_t* p = pos;
             int m = 0;
-            std::vector<const char16_t*> starts;
+            std::vector<const char16_t*>& starts = FBehindStarts;
+            starts.clear();
             while (m < t->FMax && p > matchTop) {
                 p = PrevCodePoint(p, matchTop);
                 ++m;
@@ -997,6 +1231,28 @@ bool TREMatchEngine::LeadMatches(const char16_t* Pos) const {
     return false;
 }
 
+bool TREMatchEngine::CanStartAt(const char16_t* Pos) {
+    const char16_t* const end = FRegExp.FMatchEndP;
+    const bool cached = FLeadCache != nullptr && Pos < end;
+    if (cached) {
+        const TREUnitCache::TAnswer a = FLeadCache->Lookup(*Pos);
+        if (a != TREUnitCache::uaUnknown) {
+            return a == TREUnitCache::uaYes;
+        }
+    }
+    bool yes = false;
+    if (FLeadCharMode == lcmMap) {
+        const char16_t* at = Forward(Pos, FPreMatchLength);
+        yes = at != nullptr && FMap.IsExists(at, end);
+    } else {
+        yes = LeadMatches(Pos);
+    }
+    if (cached) {
+        FLeadCache->Store(*Pos, yes);
+    }
+    return yes;
+}
+
 bool TREMatchEngine::Found(const char16_t* Start) {
     if (!MatchAt(Start)) {
         return false;
@@ -1044,28 +1300,33 @@ bool TREMatchEngine::Match(const char16_t* AStr) {
     case lcmTextTop:
         return AStr == FRegExp.FMatchTopP && Found(AStr);
     case lcmLineTop:
-        for (const char16_t* p = AStr; p <= end; ++p) {
-            if ((p == AStr || IsLineBreakChar(p[-1])) && Found(p)) {
+        // The start, then every position after a line-break character.
+        for (const char16_t* p = AStr;;) {
+            int len = 0;
+            if ((FLineFollow == nullptr || FLineFollow->IsEqual(p, len)) && Found(p)) {
                 return true;
             }
+            const char16_t* lineBreak = p < end ? NextLineBreak(p, end) : end;
+            if (lineBreak >= end) {
+                return false;
+            }
+            p = lineBreak + 1;
         }
-        return false;
     case lcmLastLiteral:
         if (FTailStrings.Exec(AStr, end) == nullptr) {
             return false;
         }
         break;
     case lcmMap:
-        for (const char16_t* p = AStr; p <= end; ++p) {
-            const char16_t* at = Forward(p, FPreMatchLength);
-            if (at != nullptr && FMap.IsExists(at, end) && Found(p)) {
-                return true;
-            }
-        }
-        return false;
     case lcmHasLead:
         for (const char16_t* p = AStr; p <= end; ++p) {
-            if (LeadMatches(p) && Found(p)) {
+            if (FLeadCache != nullptr) {
+                // Units known not to start a match are passed over by the table alone.
+                while (p < end && FLeadCache->Lookup(*p) == TREUnitCache::uaNo) {
+                    ++p;
+                }
+            }
+            if (CanStartAt(p) && Found(p)) {
                 return true;
             }
         }

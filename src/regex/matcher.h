@@ -18,8 +18,10 @@
 #include "regex/char_map.h"
 #include "regex/nfa.h"
 #include "regex/quick_search.h"
+#include "regex/unit_cache.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TRxRegExp;
@@ -65,11 +67,17 @@ public:
     const std::vector<TRELeadCode>& LeadCodes() const { return FLeadCode; }
 
 private:
+    void FlattenSingleCodeLoops();
     void ConvertPossessive();
     void CollectLeadCodes();
     void CollectTailLiteral();
     void ChooseSearchMode();
+    void MakeUnitCaches();
+    void FindSingleCharBehinds();
+    void FindFollowUnits();
+    void FindLineFollow();
     bool LeadMatches(const char16_t* Pos) const;
+    bool CanStartAt(const char16_t* Pos);
     const char16_t* Forward(const char16_t* Pos, int Chars) const;
     const char16_t* Back(const char16_t* Pos, int Chars, const char16_t* Limit) const;
     bool Found(const char16_t* Start);
@@ -115,12 +123,15 @@ private:
         ukCallPush,
         ukCallPop
     };
+    // One record per change; only the member of its kind is meaningful.
     struct TUndo {
         TUndoKind Kind;
         int Index;
-        TCaptureValue Capture;
-        TLoopFrame Loop;
-        TCallFrame Call;
+        union {
+            TCaptureValue Capture;
+            TLoopFrame Loop;
+            TCallFrame Call;
+        };
     };
 
     bool MatchAt(const char16_t* Start);
@@ -156,6 +167,16 @@ private:
     TRELeadCharMode FLeadCharMode = lcmNone;
     TRECharMap FMap;
     int FPreMatchLength = 0;
+    // What the context-free lead tests, and each context-free single-code repetition (by
+    // transition index), answered for the units met so far.
+    std::unique_ptr<TREUnitCache> FLeadCache;
+    std::vector<std::unique_ptr<TREUnitCache>> FRepeatCache;
+    // The one character test of each look-behind that is nothing more (by transition index).
+    std::vector<const TRECode*> FBehindChar;
+    // The first unit of the exact literal that alone follows a single-code repetition, or -1.
+    std::vector<std::int32_t> FFollowUnit;
+    // The character test that must match at a line top for a line-top search, or nullptr.
+    const TRECode* FLineFollow = nullptr;
     // Run state.
     std::vector<TEntry> FStack;
     std::vector<TUndo> FUndo;
@@ -163,6 +184,7 @@ private:
     std::vector<TCallFrame> FCalls;
     std::vector<TCaptureValue> FSavedCaptures;
     std::vector<const char16_t*> FArena;
+    std::vector<const char16_t*> FBehindStarts;
     int FBarrier = -1;
     // Explosion memo.
     bool FMemoAllowed = false;

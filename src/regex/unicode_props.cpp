@@ -4,6 +4,7 @@
 #include "regex/unicode_tables.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
@@ -497,10 +498,26 @@ std::uint16_t GetBlock(char32_t cp) {
     return kNoBlock;
 }
 
-bool IsWord(char32_t cp) {
+namespace {
+
+bool IsWordByCategory(char32_t cp) {
     const TUnicodeProperty gc = GetGeneralCategory(cp);
     const TUnicodeProperty major = GetMajorCategory(cp);
     return major == upL || major == upM || gc == upNd || gc == upPc;
+}
+
+} // namespace
+
+bool IsWord(char32_t cp) {
+    // \b tests two characters at every position of a search: ASCII from a table of the same test.
+    static const auto ascii = [] {
+        std::array<bool, 128> table{};
+        for (char32_t c = 0; c < 128; ++c) {
+            table[c] = IsWordByCategory(c);
+        }
+        return table;
+    }();
+    return cp < 128 ? ascii[cp] : IsWordByCategory(cp);
 }
 
 bool IsDigit(char32_t cp) {

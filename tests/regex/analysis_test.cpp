@@ -44,6 +44,15 @@ TRELoopKind RepetitionKind(const std::string& expr) {
     return lkGreedy;
 }
 
+// The general loops left in the automaton.
+int LoopCount(const std::string& expr) {
+    TRxRegExp re;
+    re.SetExpression(U(expr));
+    re.Compile();
+    return static_cast<int>(std::count_if(re.FTransitions.begin(), re.FTransitions.end(),
+                                          [](const auto& t) { return t->FKind == nkLoop; }));
+}
+
 TEST(Analysis, SearchModes) {
     EXPECT_EQ(Analyse("abc").Mode, lcmSimple);
     EXPECT_EQ(Analyse("abc").Literal, "abc");
@@ -72,23 +81,37 @@ TEST(Analysis, SearchModes) {
 
 TEST(Analysis, SearchModesFindWhatAFullScanFinds) {
     // Each mode against the same searches run without it (a pattern the analysis cannot use).
-    const char* subject = "xx\r\nab cat\r\n..abc dog abc1 😀abc";
-    for (const char* expr : {"abc", "abc\\d", "..abc", "^ab", "(?m)^ab", "cat|dog", "\\d+", ".b|c",
-                             "(?=a)b", "(?i)CAT|DOG", ".abc"}) {
-        TRxRegExp fast;
-        fast.SetExpression(U(expr));
-        TRxRegExp slow;
-        slow.SetExpression(U(std::string("(?:") + expr + ")(?#)|(?!)\\G"));
-        std::string a;
-        std::string b;
-        for (bool ok = fast.Exec(U(subject)); ok; ok = fast.ExecNext()) {
-            a += std::to_string(fast.MatchPos(0)) + "," + std::to_string(fast.MatchLen(0)) + " ";
+    // Line breaks of every kind at every alignment, for the line-top search that scans for them
+    // eight units at a time.
+    std::string lines;
+    const char* breaks[] = {"\r\n", "\n", "\r", "\u2028", "\u2029", "\u0085", "\v", "\f", "\t"};
+    for (int i = 0; i < 40; ++i) {
+        lines += std::string(static_cast<std::size_t>(i % 11), i % 3 == 0 ? ' ' : 'a') + "b" +
+                 breaks[i % std::size(breaks)];
+    }
+    for (const std::string& subject :
+         {std::string("xx\r\nab cat\r\n..abc dog abc1 😀abc\r\n  \tab\r\n\r\nb\n b"), lines}) {
+        for (const char* expr : {"abc",     "abc\\d",       "..abc",    "^ab",      "(?m)^ab",
+                                 "cat|dog", "\\d+",         ".b|c",     "(?=a)b",   "(?i)CAT|DOG",
+                                 ".abc",    "(?m)^\\s+\\S", "(?m)^\\s", "(?m)^a+b", "(?m)^.*b$",
+                                 "x.*b",    "(?<=a)b",      "(?<!a)b",  "[a-c]+",   "\\w*c"}) {
+            TRxRegExp fast;
+            fast.SetExpression(U(expr));
+            TRxRegExp slow;
+            slow.SetExpression(U(std::string("(?:") + expr + ")(?#)|(?!)\\G"));
+            std::string a;
+            std::string b;
+            for (bool ok = fast.Exec(U(subject)); ok; ok = fast.ExecNext()) {
+                a +=
+                    std::to_string(fast.MatchPos(0)) + "," + std::to_string(fast.MatchLen(0)) + " ";
+            }
+            for (bool ok = slow.Exec(U(subject)); ok; ok = slow.ExecNext()) {
+                b +=
+                    std::to_string(slow.MatchPos(0)) + "," + std::to_string(slow.MatchLen(0)) + " ";
+            }
+            EXPECT_EQ(a, b) << expr;
+            EXPECT_EQ(slow.FMatchEngine.LeadCharMode(), lcmNone) << expr;
         }
-        for (bool ok = slow.Exec(U(subject)); ok; ok = slow.ExecNext()) {
-            b += std::to_string(slow.MatchPos(0)) + "," + std::to_string(slow.MatchLen(0)) + " ";
-        }
-        EXPECT_EQ(a, b) << expr;
-        EXPECT_EQ(slow.FMatchEngine.LeadCharMode(), lcmNone) << expr;
     }
 }
 
@@ -102,6 +125,15 @@ TEST(Analysis, PossessiveConversion) {
     EXPECT_EQ(RepetitionKind("(?m).+$"), lkGreedy);
     EXPECT_EQ(RepetitionKind("a+(?:b|a)"), lkGreedy);
     EXPECT_EQ(RepetitionKind("(a+)b(?1)a"), lkGreedy); // a call continues elsewhere
+    // A loop of one character test becomes a single-code repetition, and may then turn
+    // possessive; loops of more, with a group or reluctant stay loops.
+    EXPECT_EQ(RepetitionKind("[a-z]*1"), lkPossessive);
+    EXPECT_EQ(RepetitionKind("\\d{2,}+"), lkPossessive);
+    EXPECT_EQ(LoopCount("[a-z]*"), 0);
+    EXPECT_EQ(LoopCount("(?:ab)*c"), 0);
+    EXPECT_EQ(LoopCount("a*?b"), 1);
+    EXPECT_EQ(LoopCount("(a)*"), 1);
+    EXPECT_EQ(LoopCount("(?:ab|c)*"), 1);
 }
 
 TEST(Analysis, AnchorsOnlyAtTheStartAndEnd) {

@@ -51,6 +51,15 @@ TEST(Matcher, BasicSearches) {
     EXPECT_EQ(Find("a.*b", "a1b2b"), "1,5");
     EXPECT_EQ(Find("a.*?b", "a1b2b"), "1,3");
     EXPECT_EQ(Find("a.*+b", "a1b2b"), "none");
+    // A repetition followed by a literal gives back straight to where the literal's first unit
+    // stands, never below its minimum and by whole characters.
+    EXPECT_EQ(Find("x.{2,}yz", "xyzyz"), "1,5");
+    EXPECT_EQ(Find("x.{3,}yz", "xyzyz"), "none");
+    EXPECT_EQ(Find("x.+y", "xy"), "none");
+    EXPECT_EQ(Find("\\d*12", "11212"), "1,5");
+    EXPECT_EQ(Find(".*😀x", "a😀x😀y"), "1,4");
+    EXPECT_EQ(Find("(?:ab)*abc", "abababc"), "1,7");
+    EXPECT_EQ(Find("(?i)x.*ERROR", "xerror"), "1,6");
     EXPECT_EQ(Find("x*", ""), "1,0");
     EXPECT_EQ(Find("(\\d+)-(\\d+)", "tel 12-345"), "5,6 5,2 8,3");
     EXPECT_EQ(Find("ABC", "xabcx", kI), "2,3");
@@ -104,6 +113,18 @@ TEST(Matcher, PossessiveAndAtomic) {
     EXPECT_EQ(Find("(?>a|ab)c", "abc"), "none");
     EXPECT_EQ(Find("a++b", "aaab"), "1,4");
     EXPECT_EQ(Find("a{1,2}+a", "aa"), "none");
+    // Loops of one character test run as single-code repetitions; they must keep the loop's
+    // bounds, its possessiveness and the backtracking of the greedy form.
+    EXPECT_EQ(Find("a{2,}+a", "aaaa"), "none");
+    EXPECT_EQ(Find("a{2,}+", "a"), "none");
+    EXPECT_EQ(Find("a{2,}+b", "aaab"), "1,4");
+    EXPECT_EQ(Find("[a-z]*[a-z]", "abc"), "1,3");
+    EXPECT_EQ(Find("(?:ab)*abc", "ababc"), "1,5");
+    EXPECT_EQ(Find("(?:ab)*+abc", "ababc"), "none");
+    EXPECT_EQ(Find("(?:ab)*?b", "ab"), "2,1");
+    EXPECT_EQ(Find("[\\d]*?5", "125"), "1,3");
+    EXPECT_EQ(Find("x\\R*y", "x\r\n\ny"), "1,5");
+    EXPECT_EQ(Find("x\\R*\ny", "x\r\n\ny"), "1,5"); // gives back the last break
 }
 
 TEST(Matcher, LookAround) {
@@ -116,6 +137,15 @@ TEST(Matcher, LookAround) {
     EXPECT_EQ(Find("foo(?!bar)", "foobar foobaz"), "8,3");
     EXPECT_EQ(Find("(?=(a+))a*b\\1", "baaabac"), "4,3 4,1");
     EXPECT_EQ(Find("(?!(a))b", "b"), "1,1 -");
+    // Look-behinds of one character test are tried on the character before, without a sub-run.
+    EXPECT_EQ(Find("(?<=\\.)[A-Z]\\w+", "aBc.Def"), "5,3");
+    EXPECT_EQ(Find("(?<!\\.)[A-Z]", ".A.BC"), "5,1");
+    EXPECT_EQ(Find("(?<!a)b", "b"), "1,1");
+    EXPECT_EQ(Find("(?<=a)b", "b"), "none");
+    EXPECT_EQ(Find("(?<=𠀋)x", "𠀋x"), "3,1");
+    EXPECT_EQ(Find("(?<![a𠀋])x", "𠀋xax"), "none");
+    EXPECT_EQ(Find("(?<=(?i)k)x", "\u212Ax"), "2,1");
+    EXPECT_EQ(All("(?<=[.,])\\w", "a.b,c.d"), "3,1 5,1 7,1");
 }
 
 TEST(Matcher, Conditions) {
@@ -163,6 +193,55 @@ TEST(Matcher, WidthAndKanaFolding) {
     EXPECT_EQ(Find("かな", "カナ", k), "1,2");
     EXPECT_EQ(Find("かな", "ｶﾅ", w | k), "1,2");
     EXPECT_EQ(Find("[か-こ]+", "xカキク", k), "2,3");
+}
+
+// Tests of one character that the engine answers from a table of the units it has met: what it
+// learnt on one text (and at one place) must hold on another, so a regular expression reused
+// over several texts gives what a fresh one gives, surrogate pairs and folding included.
+TEST(Matcher, UnitCacheAnswersAsTheFullTest) {
+    const TREOptions w = OptionBit(roIgnoreWidth);
+    const TREOptions k = OptionBit(roIgnoreKana);
+    struct TCase {
+        const char* Expr;
+        TREOptions Options;
+    };
+    const TCase cases[] = {{"[A-Za-z_][A-Za-z0-9_]*", 0},
+                           {"\\p{Han}+", 0},
+                           {"[^a]+", 0},
+                           {"(?i)[a-z]+", 0},
+                           {"\\w+\\s*", 0},
+                           {"[ｶ-ﾝ]+", w},
+                           {"[か-こ]+", k},
+                           {"[ア-ン]+", w | k},
+                           {"\\d+|x", 0},
+                           {"[^ｶ]+", w},
+                           {"[ガ]", w},
+                           {"[ガ-ゴ]+", w},
+                           {"(?<=\\.)[A-Z]\\w+", 0},
+                           {".+", 0}};
+    const char* texts[] = {"abc DEF_1 x",         "漢字𠀋字 a𠀋",    "ｶﾞｷﾞ カキク かき",
+                           "\u017F\u212A kelvin", "a.Bcd e.Fg 12 x", "😀a😀 b",
+                           "ｶ ｶﾞ ｶﾟ ｶｶﾞ ｶﾞｶ"};
+    for (const TCase& c : cases) {
+        TRxRegExp warm;
+        warm.SetOptions(c.Options);
+        warm.SetExpression(U(c.Expr));
+        for (int round = 0; round < 2; ++round) {
+            for (const char* text : texts) {
+                std::string a;
+                for (bool ok = warm.Exec(U(text)); ok; ok = warm.ExecNext()) {
+                    a += std::to_string(warm.MatchPos(0)) + "," + std::to_string(warm.MatchLen(0)) +
+                         " ";
+                }
+                EXPECT_EQ(a, All(c.Expr, text, c.Options) + (a.empty() ? "" : " "))
+                    << c.Expr << " on " << text;
+            }
+        }
+    }
+    EXPECT_EQ(All("\\p{Han}+", "漢字𠀋字 a𠀋"), "1,5 8,2");
+    EXPECT_EQ(All("[^a]+", "𠀋a\xF0\x9F\x98\x80"), "1,2 4,2");
+    EXPECT_EQ(All("(?i)[a-z]+", "\u017F\u212A-x"), "1,2 4,1");
+    EXPECT_EQ(All("[カ-ン]+", "ｶﾞｷ", w), "1,3");
 }
 
 TEST(Matcher, NestedRepetitionsFinishOnAdversarialInput) {
