@@ -525,11 +525,22 @@ void TLfMemo::SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn) {
     }
     if (caretMoved) {
         emit cursorPositionChanged();
+        PrepareEditAtCaret();
     }
     if (hadSelection || HasSelection()) {
         emit selectionChanged();
     }
     UpdateInputMethod();
+}
+
+// In a big text the first edit after a jump would move megabytes of the
+// gap buffer while the user waits for the character; moving them when the
+// event loop is idle keeps typing at the cost of one small edit.
+void TLfMemo::PrepareEditAtCaret() {
+    constexpr qsizetype kFarUnits = qsizetype{1} << 20;
+    if (FBuffer.GapDistance(FCaret) >= kFarUnits) {
+        FPrepareEdit.start(0, this);
+    }
 }
 
 void TLfMemo::EnsureCaretVisible() {
@@ -571,6 +582,11 @@ void TLfMemo::timerEvent(QTimerEvent* event) {
         viewport()->update(FBlinkRect);
     } else if (event->timerId() == FAutoScroll.timerId()) {
         ExtendDrag(FMousePoint);
+    } else if (event->timerId() == FPrepareEdit.timerId()) {
+        FPrepareEdit.stop();
+        if (!isReadOnly()) {
+            FBuffer.Prepare(FCaret);
+        }
     } else {
         QAbstractScrollArea::timerEvent(event);
     }
@@ -675,14 +691,15 @@ void TLfMemo::TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsi
         }
     }
     UpdateScrollBars();
-    // Rows from the change down when lines came or went, else just its own.
+    // Rows from the change down when lines came or went, else just its own
+    // (nothing when they are out of sight).
     const qsizetype row = firstLine - FirstLine();
     const int top = static_cast<int>(std::max<qsizetype>(0, row)) * FLineHeight;
-    if (delta != 0 || row < 0) {
+    if (delta != 0) {
         viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
-    } else {
-        viewport()->update(0, top, viewport()->width(),
-                           static_cast<int>(lastLine - firstLine + 1) * FLineHeight);
+    } else if (lastLine >= FirstLine() && row <= VisibleRows()) {
+        const qsizetype rows = lastLine - std::max<qsizetype>(firstLine, FirstLine()) + 1;
+        viewport()->update(0, top, viewport()->width(), static_cast<int>(rows) * FLineHeight);
     }
     emit ContentsChanged(pos, removed, added);
     emit textChanged();
@@ -945,6 +962,7 @@ void TLfMemo::LoadText(QString value) {
     }
     EmitStateSignals();
     UpdateInputMethod();
+    PrepareEditAtCaret();
 }
 
 qsizetype TLfMemo::LinesCount() const {

@@ -237,6 +237,7 @@ private:
 
     // ---- caret and selection ----
     void SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn = false);
+    void PrepareEditAtCaret();
     void MoveCaret(TMove move, bool select);
     qsizetype MoveTarget(TMove move);
     void EnsureCaretVisible();
@@ -296,6 +297,7 @@ private:
     bool FCaretShown = true;
     QRect FBlinkRect; // the caret's rectangle when only the blink asked for a paint
     QBasicTimer FAutoScroll;
+    QBasicTimer FPrepareEdit; // readies the storage at the caret once the view is idle
     bool FDragging = false;
     TDragUnit FDragUnit = TDragUnit::Char;
     qsizetype FDragFrom = 0; // what the press or double click selected first

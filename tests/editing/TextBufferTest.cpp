@@ -213,6 +213,23 @@ TEST(TextBuffer, AssignTakesUnsharedStorageAndLeavesSharedStringsAlone) {
     EXPECT_EQ(buffer.LineCount(), 1);
 }
 
+TEST(TextBuffer, PrepareOpensTheGapWhereTheNextEditGoes) {
+    TTextBuffer buffer;
+    const std::u16string text = u"one\r\ntwo\r\nthree";
+    buffer.Assign(ToQ(text));
+    // A freshly taken string has no gap: the first edit anywhere allocates one.
+    EXPECT_EQ(buffer.GapDistance(0), buffer.Length());
+    buffer.Prepare(5);
+    EXPECT_EQ(buffer.GapDistance(5), 0);
+    EXPECT_EQ(buffer.GapDistance(1), 4);
+    ASSERT_NO_FATAL_FAILURE(ExpectSameLines(buffer, text));
+    buffer.Insert(5, u"x");
+    buffer.Prepare(0);
+    buffer.Remove(0, 1);
+    buffer.Prepare(buffer.Length());
+    ASSERT_NO_FATAL_FAILURE(ExpectSameLines(buffer, u"ne\r\nxtwo\r\nthree"));
+}
+
 TEST(TextBuffer, InsertsAndReplacesWithItsOwnText) {
     TTextBuffer buffer;
     buffer.Assign(QStringLiteral("ab\ncd"));

@@ -3,6 +3,7 @@
 #include "editing/text/LineIndex.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 
@@ -14,6 +15,7 @@ namespace {
 // per inserted unit, and little memory beyond the text on big documents.
 constexpr qsizetype kMinGap = 256;
 constexpr qsizetype kGapShare = 8;
+constexpr qsizetype kPreparedGap = qsizetype{1} << 16;
 
 } // namespace
 
@@ -80,14 +82,15 @@ void TTextBuffer::MoveGap(qsizetype pos) const {
     FGapEnd = pos + gap;
 }
 
-void TTextBuffer::Reserve(qsizetype extra) {
+void TTextBuffer::Reserve(qsizetype extra, bool grow) {
     const qsizetype gap = FGapEnd - FGapStart;
     if (gap >= extra && FData.isDetached()) {
         return;
     }
     const qsizetype oldSize = FData.size();
     const qsizetype tail = oldSize - FGapEnd;
-    const qsizetype newGap = std::max({extra, Length() / kGapShare, kMinGap, gap});
+    const qsizetype share = grow ? Length() / kGapShare : 0;
+    const qsizetype newGap = std::max({extra, share, kMinGap, gap});
     const qsizetype newSize = oldSize - gap + newGap;
     // reserve() allocates exactly; resize() alone would round up to a power of two.
     FData.reserve(newSize);
@@ -114,6 +117,19 @@ QString TTextBuffer::Take() {
     FGapStart = FGapEnd = 0;
     FLines->Build(nullptr, 0);
     return text;
+}
+
+void TTextBuffer::Prepare(qsizetype pos) {
+    // A modest gap: a text that is only read keeps its size.
+    Reserve(kPreparedGap, false);
+    MoveGap(pos);
+}
+
+qsizetype TTextBuffer::GapDistance(qsizetype pos) const {
+    if (FGapEnd == FGapStart) {
+        return Length(); // the first edit allocates the gap, which may copy everything
+    }
+    return std::abs(pos - FGapStart);
 }
 
 void TTextBuffer::Insert(qsizetype pos, QStringView text) {

@@ -47,6 +47,11 @@ public:
     // empty; with Assign, this lets the history swap a whole-text replacement
     // in and out instead of copying hundreds of megabytes.
     QString Take();
+    // Readies an edit at `pos`: opens the gap there, so that the next insert or
+    // remove at `pos` copies nothing.  For idle time after the caret jumped.
+    void Prepare(qsizetype pos);
+    // Distance from `pos` to the gap: what an edit at `pos` would move.
+    qsizetype GapDistance(qsizetype pos) const;
 
     // ---- lines ----
     qsizetype LineCount() const;               // LF count + 1
@@ -67,7 +72,8 @@ private:
     std::unique_ptr<TLineIndex> FLines;
 
     void MoveGap(qsizetype pos) const;
-    void Reserve(qsizetype extra);
+    // Makes room for `extra` units; `grow` adds a share of the text for the edits to come.
+    void Reserve(qsizetype extra, bool grow = true);
     bool Holds(QStringView text) const;
 };
 
