@@ -107,8 +107,17 @@ void TRxRegExp::Compile() {
 
 void TRxRegExp::SetInputString(const std::u16string& Value) {
     FInputString = Value;
-    FTextTopP = FInputString.data();
-    FTextEndP = FTextTopP + FInputString.size();
+    AttachInput(FInputString.data(), FInputString.size());
+}
+
+void TRxRegExp::SetInputView(std::u16string_view Value) {
+    FInputString.clear();
+    AttachInput(Value.data(), Value.size());
+}
+
+void TRxRegExp::AttachInput(const char16_t* Top, std::size_t Length) {
+    FTextTopP = Top;
+    FTextEndP = Top + Length;
     FMatchTopP = FTextTopP;
     FMatchEndP = FTextEndP;
     FGlobalStartP = FTextTopP;
@@ -173,7 +182,7 @@ bool TRxRegExp::ExecPos(int AOffset, int AMaxLength) {
         return false;
     }
     Compile();
-    const auto length = static_cast<std::ptrdiff_t>(FInputString.size());
+    const std::ptrdiff_t length = FTextEndP - FTextTopP;
     if (AOffset - 1 > length) {
         FSuccess = false;
         return false;
@@ -378,7 +387,7 @@ std::u16string TRxRegExp::Substitute(const std::u16string& ATemplate) {
         } else if (d == u'\'') {
             out.append(FGroups[0].EndP(), FTextEndP);
         } else if (d == u'_') {
-            out += FInputString;
+            out.append(FTextTopP, FTextEndP);
         } else if (d == u'+') {
             for (int g = GroupCount(); g >= 1; --g) {
                 if (FGroups[g].Matched()) {

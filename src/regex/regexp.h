@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using TRECharTypeFunc = bool (*)(char32_t);
@@ -57,6 +58,8 @@ public:
     int MatchPos(int Index) const;
     int MatchLen(int Index) const;
     std::u16string Substitute(const std::u16string& ATemplate);
+    // A replacement template with its escapes (\n, \t, ...) read, ready for Substitute.
+    std::u16string DecodeTemplate(const std::u16string& ATemplate) const;
     std::u16string Replace(const std::u16string& Input, const std::u16string& Replacement,
                            int Count = 0, int AOffset = 1);
     std::u16string Replace(const std::u16string& Input,
@@ -96,7 +99,12 @@ public:
 
     // Sets the text the codes test; the match range becomes the whole text.
     void SetInputString(const std::u16string& Value);
-    const std::u16string& InputString() const { return FInputString; }
+    // The same without a copy: the text is read where it lies, and must stay
+    // alive and unchanged until the next input is set.
+    void SetInputView(std::u16string_view Value);
+    std::u16string_view InputString() const {
+        return {FTextTopP, static_cast<std::size_t>(FTextEndP - FTextTopP)};
+    }
 
     // ---- engine state ----
     TRECode* AddCode(std::unique_ptr<TRECode> ACode);
@@ -135,6 +143,6 @@ public:
 
 private:
     bool RunFrom(const char16_t* Start);
-    std::u16string DecodeTemplate(const std::u16string& ATemplate) const;
     void SetCharTypeFuncs();
+    void AttachInput(const char16_t* Top, std::size_t Length);
 };

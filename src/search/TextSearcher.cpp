@@ -13,6 +13,10 @@ std::u16string ToU16(QStringView s) {
                           static_cast<std::size_t>(s.size()));
 }
 
+std::u16string_view ToU16View(QStringView s) {
+    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
+}
+
 QString FromU16(const std::u16string& s) {
     return QString(reinterpret_cast<const QChar*>(s.data()), static_cast<qsizetype>(s.size()));
 }
@@ -75,7 +79,7 @@ TTextMatch TTextSearcher::Find(QStringView text, qsizetype from, TEmptyMatch emp
         return {text.indexOf(FPattern, from), FPattern.size()};
     }
     TRxRegExp& rx = *FRegExp;
-    rx.SetInputString(ToU16(text));
+    rx.SetInputView(ToU16View(text));
     bool found = rx.ExecPos(EngineOffset(from), 0);
     while (found) {
         const TTextMatch m = LastMatch(rx);
@@ -95,14 +99,18 @@ QString TTextSearcher::Expand(QStringView text, const TTextMatch& match,
         return replacement;
     }
     // Replacing the first match from the match's own start in the whole text
-    // lets the template see the real context ($`, $', look-arounds).
-    const std::u16string input = ToU16(text);
-    const std::u16string out =
-        FRegExp->Replace(input, ToU16(replacement), 1, EngineOffset(match.Pos));
-    const auto tail = static_cast<qsizetype>(input.size()) - match.Pos - match.Len;
-    const auto length = static_cast<qsizetype>(out.size()) - match.Pos - tail;
-    return FromU16(
-        out.substr(static_cast<std::size_t>(match.Pos), static_cast<std::size_t>(length)));
+    // lets the template see the real context ($`, $', look-arounds); only the
+    // match's own part of the result is built.
+    TRxRegExp& rx = *FRegExp;
+    rx.SetInputView(ToU16View(text));
+    bool found = rx.ExecPos(EngineOffset(match.Pos), 0);
+    while (found && rx.MatchLen(0) == 0) {
+        found = rx.ExecNext();
+    }
+    if (!found) {
+        return QString();
+    }
+    return FromU16(rx.Substitute(rx.DecodeTemplate(ToU16(replacement))));
 }
 
 TReplaceResult TTextSearcher::ReplaceAll(QStringView text, qsizetype from,
@@ -112,47 +120,38 @@ TReplaceResult TTextSearcher::ReplaceAll(QStringView text, qsizetype from,
         result.Text = text.toString();
         return result;
     }
-    if (!FRegExp) {
-        result.Text.reserve(text.size());
-        qsizetype last = 0;
-        for (qsizetype pos = text.indexOf(FPattern, from); pos >= 0;
-             pos = text.indexOf(FPattern, last)) {
-            result.Text += text.mid(last, pos - last);
-            result.Text += replacement;
-            result.CaretAfter = result.Text.size();
-            ++result.Count;
-            last = pos + FPattern.size();
+    // One pass over the text where it lies, building the result as it goes.
+    const std::u16string decoded =
+        FTemplate ? FRegExp->DecodeTemplate(ToU16(replacement)) : std::u16string();
+    auto next = [&, started = false](qsizetype last) mutable -> TTextMatch {
+        if (!FRegExp) {
+            const qsizetype pos = text.indexOf(FPattern, last);
+            return {pos, FPattern.size()};
         }
-        result.Text += text.mid(last);
-        return result;
-    }
-    TRxRegExp& rx = *FRegExp;
-    qsizetype lastEnd = -1;
-    rx.OnMatch = [&](TRxRegExp& re) {
-        if (re.MatchLen(0) > 0) {
-            lastEnd = re.MatchPos(0) - 1 + re.MatchLen(0);
-            ++result.Count;
+        bool found = started ? FRegExp->ExecNext() : FRegExp->ExecPos(EngineOffset(from), 0);
+        started = true;
+        while (found && FRegExp->MatchLen(0) == 0) {
+            found = FRegExp->ExecNext();
         }
+        return found ? LastMatch(*FRegExp) : TTextMatch{};
     };
-    const std::u16string input = ToU16(text);
-    std::u16string out;
-    try {
+    if (FRegExp) {
+        FRegExp->SetInputView(ToU16View(text));
+    }
+    result.Text.reserve(text.size());
+    qsizetype last = 0;
+    for (TTextMatch m = next(from); m.Found(); m = next(last)) {
+        result.Text += text.mid(last, m.Pos - last);
         if (FTemplate) {
-            out = rx.Replace(input, ToU16(replacement), 0, EngineOffset(from));
+            result.Text += FromU16(FRegExp->Substitute(decoded));
         } else {
-            const std::u16string plain = ToU16(replacement);
-            out = rx.Replace(
-                input, [&](TRxRegExp&) { return plain; }, 0, EngineOffset(from));
+            result.Text += replacement;
         }
-    } catch (...) {
-        rx.OnMatch = nullptr;
-        throw;
+        result.CaretAfter = result.Text.size();
+        ++result.Count;
+        last = m.Pos + m.Len;
     }
-    rx.OnMatch = nullptr;
-    result.Text = FromU16(out);
-    if (result.Count > 0) {
-        result.CaretAfter = result.Text.size() - (text.size() - lastEnd);
-    }
+    result.Text += text.mid(last);
     return result;
 }
 

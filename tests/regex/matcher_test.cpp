@@ -275,6 +275,20 @@ TEST(RegExp, ExecNextAndExecPos) {
     ASSERT_TRUE(pos.ExecPos(3, 0));
     EXPECT_EQ(pos.MatchPos(0), 5);
     EXPECT_THROW(pos.SetEOL(u"abc"), ERxRegExpRuntime);
+
+    // A text read where it lies: matches, $_ and $` see only that text.
+    const std::u16string lies = u"<<id 42 and 7>>";
+    TRxRegExp view;
+    view.SetExpression(u"\\d+");
+    view.SetInputView(std::u16string_view(lies).substr(2, 11));
+    ASSERT_TRUE(view.ExecPos(1, 0));
+    EXPECT_EQ(view.MatchPos(0), 4);
+    EXPECT_EQ(view.MatchLen(0), 2);
+    EXPECT_EQ(view.Substitute(u"[$`|$_]"), u"[id |id 42 and 7]");
+    ASSERT_TRUE(view.ExecNext());
+    EXPECT_EQ(view.MatchPos(0), 11);
+    EXPECT_FALSE(view.ExecNext());
+    EXPECT_FALSE(view.ExecPos(13, 0));
 }
 
 TEST(RegExp, ReplaceSplitAndSubstitute) {
