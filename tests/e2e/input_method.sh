@@ -119,6 +119,7 @@ dbus-monitor --address "$(ibus address)" \
     "type='method_call',interface='org.freedesktop.IBus.Engine',member='FocusIn'" \
     "type='method_call',interface='org.freedesktop.DBus.Properties',path='/org/freedesktop/IBus'" \
     "type='method_call',interface='org.freedesktop.IBus.InputContext',member='SetCursorLocation'" \
+    "type='signal',interface='org.freedesktop.IBus.InputContext',member='UpdatePreeditText'" \
     >"$work/monitor.log" 2>&1 &
 monitor_listens() {
     ibus engine
@@ -133,6 +134,14 @@ last_location() {
         /^ *int32 / { v = v " " $2; if (++n == 4) last = v }
         END { print last }' "$work/monitor.log")
     [ -n "${h:-}" ]
+}
+# True when the input method's last pre-edit is $1 and the editor has since
+# told it where its caret is, that is, has shown it.
+composing() {
+    awk -v want="$1" '/member=UpdatePreeditText/ { text = ""; n = 0; shown = 0; next }
+        /member=SetCursorLocation/ { shown = 1; next }
+        /^ *string "/ { if (++n == 2) { text = $0; sub(/^ *string "/, "", text); sub(/"$/, "", text) } }
+        END { exit !(text == want && shown) }' "$work/monitor.log"
 }
 # True when that rectangle is one line high, on the line clicked, $1 to $2
 # pixels right of the point clicked.
@@ -181,13 +190,15 @@ done
 
 xdotool type --delay 30 nihongo
 # Four wide characters are being composed: the caret stands after them.
-wait_until 10 located 30 90 || fail "caret rectangle ${x:-?},${y:-?} ${w:-?}x${h:-?} is not" \
+wait_until 10 composing にほんご || fail "the pre-edit never was にほんご"
+wait_until 10 located 40 90 || fail "caret rectangle ${x:-?},${y:-?} ${w:-?}x${h:-?} is not" \
     "after the pre-edit right of $((wx + cx)),$((wy + cy))"
 echo "clicked at $((wx + cx)),$((wy + cy)); caret rectangle in the pre-edit: $x,$y ${w}x$h"
 shot preedit
 # Space converts; the caret goes back to the start of the converted text,
 # which the click put within a character of the point clicked.
 xdotool key space
+wait_until 10 composing 日本語 || fail "no conversion to 日本語"
 wait_until 10 located -16 16 || fail "caret rectangle ${x:-?},${y:-?} ${w:-?}x${h:-?} is not" \
     "at the converted text at $((wx + cx)),$((wy + cy))"
 echo "caret rectangle while converting: $x,$y ${w}x$h"
@@ -217,6 +228,8 @@ xdotool type --delay 30 kana
 xdotool key Return
 # A click elsewhere commits what is still being composed.
 xdotool type --delay 30 tesuto
+# Mouse events do not wait for keys on their way through the input method.
+wait_until 10 composing てすと || fail "the pre-edit never was てすと"
 xdotool mousemove --window "$win" "$((cx + 60))" "$((cy + 40))" click 1
 xdotool key ctrl+End
 xdotool type --delay 30 owari
