@@ -482,6 +482,46 @@ TEST_F(MemoViewTest, InputMethodQueriesAnswerAroundTheCaret) {
     EXPECT_TRUE(memo.testAttribute(Qt::WA_InputMethodEnabled));
 }
 
+TEST_F(MemoViewTest, InputMethodSelectionCountsLikeTheSurroundingText) {
+    memo.SetText(QStringLiteral("first\r\nsecond line\r\nthird"));
+    const qsizetype second = memo.LineIndex(1);
+    memo.SetSelStart(second + 3);
+    ASSERT_EQ(memo.inputMethodQuery(Qt::ImCursorPosition).toInt(), 3);
+    // Offsets within the line the input method was shown, not the document.
+    SendIm(QString(), QString(), {{QInputMethodEvent::Selection, 7, 4, QVariant()}});
+    EXPECT_EQ(memo.SelText(), QStringLiteral("line"));
+    EXPECT_EQ(memo.inputMethodQuery(Qt::ImCurrentSelection).toString(), QStringLiteral("line"));
+    // With a pre-edit: the caret moves first and the pre-edit stands there.
+    SendIm(QStringLiteral("かな"), QString(), {{QInputMethodEvent::Selection, 0, 0, QVariant()}});
+    EXPECT_EQ(memo.SelStart(), second);
+    EXPECT_EQ(memo.SelLength(), 0);
+    EXPECT_EQ(memo.PreeditText(), QStringLiteral("かな"));
+    SendIm(QString(), QStringLiteral("仮名"));
+    EXPECT_EQ(memo.Text(), QStringLiteral("first\r\n仮名second line\r\nthird"));
+    EXPECT_EQ(memo.SelStart(), second + 2);
+}
+
+TEST_F(MemoViewTest, InputMethodSelectionInALongLineCountsFromTheShownPart) {
+    memo.SetText(QStringLiteral("head\r\n") + QString(3000, u'x'));
+    const qsizetype line = memo.LineIndex(1);
+    memo.SetSelStart(line + 2500);
+    const int cursor = memo.inputMethodQuery(Qt::ImCursorPosition).toInt();
+    const QString shown = memo.inputMethodQuery(Qt::ImSurroundingText).toString();
+    ASSERT_LT(shown.size(), 3000) << "only a part of the line is shown";
+    ASSERT_LT(cursor, 2500);
+    // A commit and a caret move in one event: the offsets are those of the
+    // text shown before the commit.
+    QInputMethodEvent e(QString(), {{QInputMethodEvent::Selection, cursor - 10, 0, QVariant()}});
+    e.setCommitString(QStringLiteral("YZ"));
+    QApplication::sendEvent(&memo, &e);
+    EXPECT_EQ(memo.Text().mid(line + 2500, 2), QStringLiteral("YZ"));
+    EXPECT_EQ(memo.SelStart(), line + 2490);
+    EXPECT_EQ(memo.inputMethodQuery(Qt::ImSurroundingText)
+                  .toString()
+                  .mid(memo.inputMethodQuery(Qt::ImCursorPosition).toInt(), 12),
+              QStringLiteral("xxxxxxxxxxYZ"));
+}
+
 // ---- undo and redo ----
 
 TEST_F(MemoViewTest, TypingRunsAndPastesUndoAsSteps) {

@@ -26,6 +26,28 @@ namespace {
 // The input method sees this much of a line on each side of the caret.
 constexpr qsizetype kSurroundingUnits = 1024;
 
+struct TSurrounding {
+    qsizetype From;
+    qsizetype To;
+};
+
+// The part of the caret's line shown to the input method: a megabyte line is
+// not handed over whole. Offsets it sends back count from From.
+TSurrounding SurroundingOf(const TTextBuffer& buffer, qsizetype caret) {
+    const qsizetype line = buffer.LineOfPos(caret);
+    const qsizetype lineStart = buffer.LineStart(line);
+    const qsizetype lineEnd = buffer.LineEnd(line);
+    qsizetype from = std::max(lineStart, caret - kSurroundingUnits);
+    qsizetype to = std::min(lineEnd, caret + kSurroundingUnits);
+    if (from > lineStart && QChar::isLowSurrogate(buffer.At(from))) {
+        ++from;
+    }
+    if (to < lineEnd && QChar::isLowSurrogate(buffer.At(to))) {
+        ++to;
+    }
+    return {from, to};
+}
+
 } // namespace
 
 // ---- keyboard ----
@@ -433,6 +455,8 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
         return;
     }
     const bool hadPreedit = FLayouts->Preedit().Active();
+    // Selection attributes count from the text the input method was last shown.
+    const qsizetype origin = SurroundingOf(FBuffer, FCaret).From;
     FLayouts->SetPreedit({});
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
         qsizetype from = SelStart();
@@ -448,8 +472,9 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
         }
     }
     for (const QInputMethodEvent::Attribute& a : event->attributes()) {
-        if (a.type == QInputMethodEvent::Selection && event->preeditString().isEmpty()) {
-            SetSelection(a.start, a.start + a.length);
+        if (a.type == QInputMethodEvent::Selection) {
+            // Also with a pre-edit, which then stands at the new caret.
+            SetSelection(origin + a.start, origin + a.start + a.length);
         }
     }
     view::TPreedit preedit;
@@ -496,18 +521,7 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
 }
 
 QVariant TLfMemo::inputMethodQuery(Qt::InputMethodQuery query) const {
-    const qsizetype line = FBuffer.LineOfPos(FCaret);
-    const qsizetype lineStart = FBuffer.LineStart(line);
-    const qsizetype lineEnd = FBuffer.LineEnd(line);
-    // A window of the caret's line: a megabyte line is not handed over whole.
-    qsizetype from = std::max(lineStart, FCaret - kSurroundingUnits);
-    qsizetype to = std::min(lineEnd, FCaret + kSurroundingUnits);
-    if (from > lineStart && QChar::isLowSurrogate(FBuffer.At(from))) {
-        ++from;
-    }
-    if (to < lineEnd && QChar::isLowSurrogate(FBuffer.At(to))) {
-        ++to;
-    }
+    const auto [from, to] = SurroundingOf(FBuffer, FCaret);
     switch (query) {
     case Qt::ImEnabled:
         return isEnabled() && !FReadOnly;
