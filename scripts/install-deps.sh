@@ -24,6 +24,8 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fonts-liberation2
   # running the window without a display, screenshots
   xvfb xauth imagemagick xdotool
+  # a real Japanese input method for the end-to-end input test
+  ibus ibus-anthy dconf-gsettings-backend libglib2.0-bin dbus
 )
 
 missing=()
