@@ -1,5 +1,6 @@
 #include "app/DocumentIO.h"
 
+#include "app/codepage/DocumentWriter.h"
 #include "app/codepage/codepage.h"
 #include "editing/LfMemo.h"
 
@@ -37,15 +38,21 @@ TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requ
 }
 
 void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code) {
-    const QString text = memo.Text();
-    const codepage::EncodedDocument encoded = codepage::EncodeDocument(text, code);
+    // The view's own storage is read in place; the bytes go to the file a
+    // chunk at a time as they are encoded.  A code without a writer is refused
+    // here, before any file is made.
+    codepage::DocumentWriter writer(memo.TextView(), code);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: the chunks are large, a buffer would only copy them again.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw EFileError(QStringLiteral("ファイル %1 を作成できません。%2")
                              .arg(QDir::toNativeSeparators(path), file.errorString())
                              .toStdString());
     }
-    if (file.write(encoded.bytes) != encoded.bytes.size() || !file.commit()) {
+    const bool written = writer.write([&file](QByteArrayView bytes) {
+        return file.write(bytes.data(), bytes.size()) == bytes.size();
+    });
+    if (!written || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw EFileError(QStringLiteral("ファイル %1 に書き込めません。%2")
