@@ -61,6 +61,13 @@ inline bool hasSurrogate(std::uint64_t w) {
     return hasZeroUnit((w & 0xF800F800F800F800ULL) ^ 0xD800D800D800D800ULL);
 }
 
+inline void storeLittle64(std::uint8_t* out, std::uint64_t v) {
+    if constexpr (std::endian::native == std::endian::big) {
+        v = __builtin_bswap64(v);
+    }
+    std::memcpy(out, &v, 8);
+}
+
 // The four ASCII units of w as four bytes.
 inline void narrowAscii(std::uint64_t w, std::uint8_t* out) {
     std::uint64_t x = (w | w >> 8) & 0x0000FFFF0000FFFFULL;
@@ -76,6 +83,23 @@ inline std::size_t putUtf8Unit(std::uint32_t u, std::uint8_t* out) {
         (0xE0 | u >> 12) | (0x80 | (u >> 6 & 0x3F)) << 8 | (0x80 | (u & 0x3F)) << 16;
     storeLittle32(out, u < 0x80 ? u : u < 0x800 ? two : three);
     return 1 + static_cast<std::size_t>(u >= 0x80) + static_cast<std::size_t>(u >= 0x800);
+}
+
+// The three UTF-8 bytes of a unit from U+0800 up, the first in the low byte.
+inline std::uint32_t threeBytes(std::uint64_t u) {
+    return 0x8080E0u |
+           static_cast<std::uint32_t>(u >> 12 | (u << 2 & 0x3F00) | (u << 16 & 0x3F0000));
+}
+
+// Four units that all take three bytes (no surrogate among them): twelve
+// bytes at fixed places.
+inline void putThreeByteUnits(std::uint64_t w, std::uint8_t* out) {
+    const std::uint32_t a = threeBytes(w & 0xFFFF);
+    const std::uint32_t b = threeBytes(w >> 16 & 0xFFFF);
+    const std::uint32_t c = threeBytes(w >> 32 & 0xFFFF);
+    const std::uint32_t d = threeBytes(w >> 48);
+    storeLittle64(out, a | std::uint64_t{b} << 24 | std::uint64_t{c} << 48);
+    storeLittle32(out + 8, c >> 16 | d << 8);
 }
 
 // A table code of the Japanese codes: one byte below 0x100, else two, the lead first.
@@ -95,13 +119,18 @@ std::size_t encodeJapanese(const char16_t* s, std::size_t n, std::uint8_t* out, 
         // Four units from one read, looked up together so that the look-ups do
         // not wait on one another; anything the tables lack leaves the run.
         while (i + 4 <= n) {
-            const std::uint64_t w = loadUnits(s + i);
-            if (allAscii(w)) {
-                narrowAscii(w, out + o);
-                i += 4;
-                o += 4;
-                continue;
+            if (i + 8 <= n) {
+                const std::uint64_t w0 = loadUnits(s + i);
+                const std::uint64_t w1 = loadUnits(s + i + 4);
+                if (allAscii(w0 | w1)) {
+                    narrowAscii(w0, out + o);
+                    narrowAscii(w1, out + o + 4);
+                    i += 8;
+                    o += 8;
+                    continue;
+                }
             }
+            const std::uint64_t w = loadUnits(s + i);
             const std::uint32_t c0 = codeOf(static_cast<char16_t>(w));
             const std::uint32_t c1 = codeOf(static_cast<char16_t>(w >> 16));
             const std::uint32_t c2 = codeOf(static_cast<char16_t>(w >> 32));
@@ -143,8 +172,9 @@ std::size_t encodeUtf8(const char16_t* s, std::size_t n, std::uint8_t* out,
     std::size_t i = 0;
     std::size_t o = 0;
     while (i < n) {
-        // ASCII, two- and three-byte characters (all of kana and kanji) four
-        // at a time, without branching on which; surrogates leave the run.
+        // Four units from one read: all ASCII, all three bytes (kana and
+        // kanji), or any mix of one to three bytes without branching on which;
+        // surrogates leave the run.
         while (i + 4 <= n) {
             const std::uint64_t w = loadUnits(s + i);
             if (allAscii(w)) {
@@ -155,6 +185,12 @@ std::size_t encodeUtf8(const char16_t* s, std::size_t n, std::uint8_t* out,
             }
             if (hasSurrogate(w)) {
                 break;
+            }
+            if (!hasZeroUnit(w & 0xF800F800F800F800ULL)) { // kana and kanji
+                putThreeByteUnits(w, out + o);
+                i += 4;
+                o += 12;
+                continue;
             }
             o += putUtf8Unit(static_cast<std::uint32_t>(w & 0xFFFF), out + o);
             o += putUtf8Unit(static_cast<std::uint32_t>(w >> 16 & 0xFFFF), out + o);
