@@ -146,6 +146,19 @@ void BM_OpenIntoView(benchmark::State& state) {
     state.counters["goal_mb"] = (2.5 * double(doc.units) + 16.0 * double(doc.lines)) / 1e6;
 }
 
+// Runs the iconv command once an iteration; cpu_ms is its CPU time.
+void RunIconv(benchmark::State& state, const QString& cmd) {
+    double cpu = 0;
+    for (auto _ : state) {
+        const double start = CpuSeconds(RUSAGE_CHILDREN);
+        if (std::system(cmd.toLocal8Bit().constData()) != 0) {
+            state.SkipWithError("iconv failed");
+        }
+        cpu += CpuSeconds(RUSAGE_CHILDREN) - start;
+    }
+    state.counters["cpu_ms"] = cpu * 1e3 / double(state.iterations());
+}
+
 // Saving the view's text back through the window's save call: encoding,
 // writing and the durable commit (fsync and rename) of the safe save; CPU
 // time is the whole process's, both threads.  The peer is the iconv command
@@ -178,15 +191,7 @@ void BM_IconvSave(benchmark::State& state) {
     const QString cmd =
         QStringLiteral("iconv -f UTF-16LE -t %1 '%2' > '%3/iconv-saved.txt'")
             .arg(code == 932 ? QStringLiteral("CP932") : QStringLiteral("UTF-8"), utf16, folder);
-    double cpu = 0;
-    for (auto _ : state) {
-        const double start = CpuSeconds(RUSAGE_CHILDREN);
-        if (std::system(cmd.toLocal8Bit().constData()) != 0) {
-            state.SkipWithError("iconv failed");
-        }
-        cpu += CpuSeconds(RUSAGE_CHILDREN) - start;
-    }
-    state.counters["cpu_ms"] = cpu * 1e3 / double(state.iterations());
+    RunIconv(state, cmd);
 }
 
 void BM_IconvCommand(benchmark::State& state) {
@@ -194,15 +199,7 @@ void BM_IconvCommand(benchmark::State& state) {
     const QString cmd =
         QStringLiteral("iconv -f %1 -t UTF-16LE '%2' > /dev/null")
             .arg(code == 932 ? QStringLiteral("CP932") : QStringLiteral("UTF-8"), PathOf(code));
-    double cpu = 0;
-    for (auto _ : state) {
-        const double start = CpuSeconds(RUSAGE_CHILDREN);
-        if (std::system(cmd.toLocal8Bit().constData()) != 0) {
-            state.SkipWithError("iconv failed");
-        }
-        cpu += CpuSeconds(RUSAGE_CHILDREN) - start;
-    }
-    state.counters["cpu_ms"] = cpu * 1e3 / double(state.iterations());
+    RunIconv(state, cmd);
 }
 
 BENCHMARK(BM_OpenIntoView)

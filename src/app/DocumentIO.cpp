@@ -5,7 +5,11 @@
 #include "editing/LfMemo.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -19,6 +23,21 @@ codepage::LoadedText ReadDocument(const QString& path, int requestedCode) {
         return codepage::ReadTextFile(path, requestedCode);
     } catch (const codepage::ETextFileError& e) {
         throw EFileError(e.what());
+    }
+}
+
+// How much is written before the disk is asked to start on it.
+constexpr qint64 kWritebackBytes = 32 * 1024 * 1024;
+
+// The rename that ends a save lasts through a crash only once the folder's
+// entry is on disk too.  The new file is complete and in place already, so a
+// folder that cannot be synced (some file systems refuse) fails nothing.
+void SyncFolderOf(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 
@@ -49,8 +68,21 @@ void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code)
                              .arg(QDir::toNativeSeparators(path), file.errorString())
                              .toStdString());
     }
-    const bool written = writer.write([&file](QByteArrayView bytes) {
-        return file.write(bytes.data(), bytes.size()) == bytes.size();
+    // The disk starts on each written stretch while the next is encoded, so
+    // that the commit's sync (which stays: a save must last) waits for less.
+    const int fd = file.handle();
+    qint64 offset = 0;
+    qint64 started = 0;
+    const bool written = writer.write([&](QByteArrayView bytes) {
+        if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+            return false;
+        }
+        offset += bytes.size();
+        if (fd >= 0 && offset - started >= kWritebackBytes) {
+            ::sync_file_range(fd, started, offset - started, SYNC_FILE_RANGE_WRITE); // a hint only
+            started = offset;
+        }
+        return true;
     });
     if (!written || !file.commit()) {
         const QString reason = file.errorString();
@@ -59,6 +91,7 @@ void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code)
                              .arg(QDir::toNativeSeparators(path), reason)
                              .toStdString());
     }
+    SyncFolderOf(path);
 }
 
 } // namespace quillo::app

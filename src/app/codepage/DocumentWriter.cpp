@@ -87,15 +87,9 @@ public:
             if (start_ == n_ && written_ == taken_) {
                 return true;
             }
-            Job job;
-            if (takeJob(job)) {
-                lock.unlock();
-                encodeJob(job);
-                lock.lock();
-                finishJob(job);
-                continue;
+            if (!encodeNext(lock)) {
+                changed_.wait(lock);
             }
-            changed_.wait(lock);
         }
     }
 
@@ -108,7 +102,21 @@ private:
         std::size_t size = 0;
     };
 
-    // Under the lock: the next chunk, when there is one and its slot is free.
+    // Encodes the next chunk, when there is one and its slot is free; called
+    // and returns with the lock held, which is let go while encoding.
+    bool encodeNext(std::unique_lock<std::mutex>& lock) {
+        Job job;
+        if (!takeJob(job)) {
+            return false;
+        }
+        lock.unlock();
+        encodeJob(job);
+        lock.lock();
+        finishJob(job);
+        return true;
+    }
+
+    // Under the lock.
     bool takeJob(Job& job) {
         if (stop_ || start_ == n_ || taken_ - written_ >= kSlots) {
             return false;
@@ -146,16 +154,8 @@ private:
     void helperLoop() {
         try {
             std::unique_lock lock(mutex_);
-            for (;;) {
-                Job job;
-                if (takeJob(job)) {
-                    lock.unlock();
-                    encodeJob(job);
-                    lock.lock();
-                    finishJob(job);
-                } else if (stop_ || start_ == n_) {
-                    return;
-                } else {
+            while (!stop_ && start_ < n_) {
+                if (!encodeNext(lock)) {
                     changed_.wait(lock);
                 }
             }
