@@ -129,8 +129,11 @@ void BM_Encode(benchmark::State& state, const QString& from, int code) {
     setBytes(state, from);
 }
 
-// A whole safe save: streamed into a QSaveFile, then its commit (fsync of the
-// new file, rename over the old).  write_ms and commit_ms split the wall time.
+// A plain safe save: streamed into a QSaveFile, then its commit (fsync of the
+// new file, rename over the old), with nothing written to disk ahead of the
+// commit; write_ms and commit_ms split the wall time, so commit_ms is the
+// most the sync can cost.  The window's save (bench_open) also starts the disk
+// early.
 void BM_Save(benchmark::State& state, const QString& from, int code) {
     const LoadedText loaded = ReadTextFile(from, code);
     const QString out = files().folder + "/saved.txt";
