@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <random>
+#include <sys/resource.h>
 
 namespace {
 
@@ -121,6 +123,55 @@ TEST_F(DocumentSaveTest, AMissingFolderIsReportedWithThePath) {
         EXPECT_TRUE(message.contains(QStringLiteral("作成できません"))) << e.what();
     }
     EXPECT_FALSE(QFile::exists(path));
+}
+
+// A file-size limit makes a write fail part way, as a full disk would, and
+// holds for every user (folder permissions do not for root).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldSignal_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit old_{};
+    void (*oldSignal_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+TEST_F(DocumentSaveTest, AWriteFailingPartWayKeepsTheOldFileWhole) {
+    const QString path = Path("doc.txt");
+    const QByteArray old(200000, 'o');
+    WriteBytes(path, old);
+    TLfMemo memo;
+    memo.LoadText(LongAwkwardText());
+    for (int code : {932, 65001}) {
+        std::string message;
+        {
+            const FileSizeLimit limit(1 << 20); // the new file stops at 1 MB
+            ASSERT_TRUE(limit.ok());
+            try {
+                quillo::app::EncodeDocument(memo, path, code);
+            } catch (const EFileError& e) {
+                message = e.what();
+            }
+        }
+        EXPECT_TRUE(QString::fromStdString(message).contains(QStringLiteral("書き込めません")))
+            << code << ": " << message;
+        EXPECT_TRUE(ReadBytes(path) == old) << code;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("doc.txt")})
+            << code;
+    }
 }
 
 TEST_F(DocumentSaveTest, TheOldFilesPermissionsAreKept) {
