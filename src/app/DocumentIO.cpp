@@ -1,10 +1,15 @@
 #include "app/DocumentIO.h"
 
+#include "app/codepage/DocumentWriter.h"
 #include "app/codepage/codepage.h"
 #include "editing/LfMemo.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <utility>
 
@@ -18,6 +23,21 @@ codepage::LoadedText ReadDocument(const QString& path, int requestedCode) {
         return codepage::ReadTextFile(path, requestedCode);
     } catch (const codepage::ETextFileError& e) {
         throw EFileError(e.what());
+    }
+}
+
+// How much is written before the disk is asked to start on it.
+constexpr qint64 kWritebackBytes = 32 * 1024 * 1024;
+
+// The rename that ends a save lasts through a crash only once the folder's
+// entry is on disk too.  The new file is complete and in place already, so a
+// folder that cannot be synced (some file systems refuse) fails nothing.
+void SyncFolderOf(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 
@@ -37,21 +57,41 @@ TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requ
 }
 
 void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code) {
-    const QString text = memo.Text();
-    const codepage::EncodedDocument encoded = codepage::EncodeDocument(text, code);
+    // The view's own storage is read in place; the bytes go to the file a
+    // chunk at a time as they are encoded.  A code without a writer is refused
+    // here, before any file is made.
+    codepage::DocumentWriter writer(memo.TextView(), code);
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: the chunks are large, a buffer would only copy them again.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw EFileError(QStringLiteral("ファイル %1 を作成できません。%2")
                              .arg(QDir::toNativeSeparators(path), file.errorString())
                              .toStdString());
     }
-    if (file.write(encoded.bytes) != encoded.bytes.size() || !file.commit()) {
+    // The disk starts on each written stretch while the next is encoded, so
+    // that the commit's sync (which stays: a save must last) waits for less.
+    const int fd = file.handle();
+    qint64 offset = 0;
+    qint64 started = 0;
+    const bool written = writer.write([&](QByteArrayView bytes) {
+        if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+            return false;
+        }
+        offset += bytes.size();
+        if (fd >= 0 && offset - started >= kWritebackBytes) {
+            ::sync_file_range(fd, started, offset - started, SYNC_FILE_RANGE_WRITE); // a hint only
+            started = offset;
+        }
+        return true;
+    });
+    if (!written || !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
         throw EFileError(QStringLiteral("ファイル %1 に書き込めません。%2")
                              .arg(QDir::toNativeSeparators(path), reason)
                              .toStdString());
     }
+    SyncFolderOf(path);
 }
 
 } // namespace quillo::app

@@ -20,4 +20,12 @@ inline bool StartsWithBytes(QByteArrayView bytes, std::initializer_list<unsigned
     return true;
 }
 
+// How a document in a code is written: the encoder's code and the byte-order
+// mark in front.  Throws ECodePageError for a code without a writer.
+struct WriterForm {
+    int code = 0;
+    QByteArrayView mark;
+};
+WriterForm WriterFormOf(int code);
+
 } // namespace quillo::codepage

@@ -4,7 +4,9 @@
 #include "app/codepage/JapaneseTables.h"
 #include "app/codepage/codepage.h"
 
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <iconv.h>
 
@@ -21,128 +23,223 @@ bool isEscapedByte(char16_t u) {
     return u >= 0xDC00 && u <= 0xDCFF;
 }
 
-void putMark(std::uint8_t* out, QByteArrayView mark) {
-    if (!mark.isEmpty()) {
-        std::memcpy(out, mark.data(), static_cast<std::size_t>(mark.size()));
-    }
-}
-
 // Length of the surrogate pair starting at i, or 0.
 qsizetype pairAt(const char16_t* s, qsizetype n, qsizetype i) {
     return isHigh(s[i]) && i + 1 < n && isLow(s[i + 1]) ? 2 : 0;
 }
 
+// Four units in one word, the first in the low bits whatever the machine's order.
+inline std::uint64_t loadUnits(const char16_t* s) {
+    std::uint64_t w;
+    std::memcpy(&w, s, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+        w = w >> 48 | (w >> 16 & 0xFFFF0000ULL) | (w << 16 & 0xFFFF00000000ULL) | w << 48;
+    }
+    return w;
+}
+
+// Stores the low bytes of v, the lowest first; the caller keeps only some.
+inline void storeLittle32(std::uint8_t* out, std::uint32_t v) {
+    if constexpr (std::endian::native == std::endian::big) {
+        v = __builtin_bswap32(v);
+    }
+    std::memcpy(out, &v, 4);
+}
+
+constexpr std::uint64_t kUnitOnes = 0x0001000100010001ULL;
+constexpr std::uint64_t kUnitHighs = 0x8000800080008000ULL;
+
+inline bool allAscii(std::uint64_t w) {
+    return (w & 0xFF80FF80FF80FF80ULL) == 0;
+}
+
+inline bool hasZeroUnit(std::uint64_t v) {
+    return ((v - kUnitOnes) & ~v & kUnitHighs) != 0;
+}
+
+inline bool hasSurrogate(std::uint64_t w) {
+    return hasZeroUnit((w & 0xF800F800F800F800ULL) ^ 0xD800D800D800D800ULL);
+}
+
+inline void storeLittle64(std::uint8_t* out, std::uint64_t v) {
+    if constexpr (std::endian::native == std::endian::big) {
+        v = __builtin_bswap64(v);
+    }
+    std::memcpy(out, &v, 8);
+}
+
+// The four ASCII units of w as four bytes.
+inline void narrowAscii(std::uint64_t w, std::uint8_t* out) {
+    std::uint64_t x = (w | w >> 8) & 0x0000FFFF0000FFFFULL;
+    x = (x | x >> 16) & 0xFFFFFFFFULL;
+    storeLittle32(out, static_cast<std::uint32_t>(x));
+}
+
+// One unit that is not a surrogate, as UTF-8, chosen without a branch; four
+// bytes are stored and the length returned.
+inline std::size_t putUtf8Unit(std::uint32_t u, std::uint8_t* out) {
+    const std::uint32_t two = (0xC0 | u >> 6) | (0x80 | (u & 0x3F)) << 8;
+    const std::uint32_t three =
+        (0xE0 | u >> 12) | (0x80 | (u >> 6 & 0x3F)) << 8 | (0x80 | (u & 0x3F)) << 16;
+    storeLittle32(out, u < 0x80 ? u : u < 0x800 ? two : three);
+    return 1 + static_cast<std::size_t>(u >= 0x80) + static_cast<std::size_t>(u >= 0x800);
+}
+
+// The three UTF-8 bytes of a unit from U+0800 up, the first in the low byte.
+inline std::uint32_t threeBytes(std::uint64_t u) {
+    return 0x8080E0u |
+           static_cast<std::uint32_t>(u >> 12 | (u << 2 & 0x3F00) | (u << 16 & 0x3F0000));
+}
+
+// Four units that all take three bytes (no surrogate among them): twelve
+// bytes at fixed places.
+inline void putThreeByteUnits(std::uint64_t w, std::uint8_t* out) {
+    const std::uint32_t a = threeBytes(w & 0xFFFF);
+    const std::uint32_t b = threeBytes(w >> 16 & 0xFFFF);
+    const std::uint32_t c = threeBytes(w >> 32 & 0xFFFF);
+    const std::uint32_t d = threeBytes(w >> 48);
+    storeLittle64(out, a | std::uint64_t{b} << 24 | std::uint64_t{c} << 48);
+    storeLittle32(out + 8, c >> 16 | d << 8);
+}
+
+// A table code of the Japanese codes: one byte below 0x100, else two, the lead first.
+inline std::size_t putTableCode(std::uint32_t code, std::uint8_t* out) {
+    storeLittle32(out, code < 0x100 ? code : (code >> 8 | (code & 0xFF) << 8));
+    return 1 + static_cast<std::size_t>(code >= 0x100);
+}
+
 // Shared loop of the two table-driven Japanese writers.  codeOf returns the
-// table code of a BMP unit; twoBytes tells how to write it.
+// table code of a BMP unit (kNoCode for surrogates and what the code lacks).
 template <typename CodeOf>
-QByteArray encodeJapanese(QStringView text, QByteArrayView mark, CodeOf codeOf,
-                          qsizetype& substituted) {
-    const auto* s = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype n = text.size();
-    QByteArray bytes;
-    bytes.resize(mark.size() + 2 * n);
-    auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
-    putMark(out, mark);
-    qsizetype o = mark.size();
-    for (qsizetype i = 0; i < n; ++i) {
+std::size_t encodeJapanese(const char16_t* s, std::size_t n, std::uint8_t* out, CodeOf codeOf,
+                           qsizetype& substituted) {
+    std::size_t i = 0;
+    std::size_t o = 0;
+    while (i < n) {
+        // Four units from one read, looked up together so that the look-ups do
+        // not wait on one another; anything the tables lack leaves the run.
+        while (i + 4 <= n) {
+            if (i + 8 <= n) {
+                const std::uint64_t w0 = loadUnits(s + i);
+                const std::uint64_t w1 = loadUnits(s + i + 4);
+                if (allAscii(w0 | w1)) {
+                    narrowAscii(w0, out + o);
+                    narrowAscii(w1, out + o + 4);
+                    i += 8;
+                    o += 8;
+                    continue;
+                }
+            }
+            const std::uint64_t w = loadUnits(s + i);
+            const std::uint32_t c0 = codeOf(static_cast<char16_t>(w));
+            const std::uint32_t c1 = codeOf(static_cast<char16_t>(w >> 16));
+            const std::uint32_t c2 = codeOf(static_cast<char16_t>(w >> 32));
+            const std::uint32_t c3 = codeOf(static_cast<char16_t>(w >> 48));
+            if ((c0 == JapaneseTables::kNoCode) | (c1 == JapaneseTables::kNoCode) |
+                (c2 == JapaneseTables::kNoCode) | (c3 == JapaneseTables::kNoCode)) {
+                break;
+            }
+            o += putTableCode(c0, out + o);
+            o += putTableCode(c1, out + o);
+            o += putTableCode(c2, out + o);
+            o += putTableCode(c3, out + o);
+            i += 4;
+        }
+        if (i >= n) {
+            break;
+        }
         const char16_t u = s[i];
-        if (u < 0x80) {
-            out[o++] = static_cast<std::uint8_t>(u);
-            continue;
-        }
-        if (isHigh(u) || isLow(u)) {
-            if (pairAt(s, n, i) == 2) {
-                ++i; // neither code holds characters beyond the BMP
-            } else if (isEscapedByte(u)) {
-                out[o++] = static_cast<std::uint8_t>(u & 0xFF);
-                continue;
-            }
-            out[o++] = '?';
-            ++substituted;
-            continue;
-        }
         const std::uint16_t code = codeOf(u);
-        if (code == JapaneseTables::kNoCode) {
+        if (code != JapaneseTables::kNoCode) {
+            o += putTableCode(code, out + o);
+        } else if (pairAt(s, static_cast<qsizetype>(n), static_cast<qsizetype>(i)) == 2) {
+            out[o++] = '?'; // neither code holds characters beyond the BMP
+            ++substituted;
+            ++i;
+        } else if (isEscapedByte(u)) {
+            out[o++] = static_cast<std::uint8_t>(u & 0xFF);
+        } else {
             out[o++] = '?';
             ++substituted;
-        } else if (code < 0x100) {
-            out[o++] = static_cast<std::uint8_t>(code);
-        } else {
-            out[o++] = static_cast<std::uint8_t>(code >> 8);
-            out[o++] = static_cast<std::uint8_t>(code & 0xFF);
         }
+        ++i;
     }
-    bytes.resize(o);
-    if (bytes.capacity() - o > o / 8 + 4096) {
-        bytes.squeeze();
-    }
-    return bytes;
+    return o;
 }
 
-QByteArray encodeUtf8(QStringView text, QByteArrayView mark, qsizetype& substituted) {
-    const auto* s = reinterpret_cast<const char16_t*>(text.utf16());
-    const qsizetype n = text.size();
-    QByteArray bytes;
-    bytes.resize(mark.size() + 3 * n);
-    auto* out = reinterpret_cast<std::uint8_t*>(bytes.data());
-    putMark(out, mark);
-    qsizetype o = mark.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        std::uint32_t c = s[i];
-        if (c < 0x80) {
-            out[o++] = static_cast<std::uint8_t>(c);
-            continue;
-        }
-        if (isHigh(s[i]) || isLow(s[i])) {
-            if (pairAt(s, n, i) == 2) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00u);
-                ++i;
-            } else if (isEscapedByte(s[i])) {
-                out[o++] = static_cast<std::uint8_t>(c & 0xFF);
+std::size_t encodeUtf8(const char16_t* s, std::size_t n, std::uint8_t* out,
+                       qsizetype& substituted) {
+    std::size_t i = 0;
+    std::size_t o = 0;
+    while (i < n) {
+        // Four units from one read: all ASCII, all three bytes (kana and
+        // kanji), or any mix of one to three bytes without branching on which;
+        // surrogates leave the run.
+        while (i + 4 <= n) {
+            const std::uint64_t w = loadUnits(s + i);
+            if (allAscii(w)) {
+                narrowAscii(w, out + o);
+                i += 4;
+                o += 4;
                 continue;
-            } else {
-                c = 0xFFFD;
-                ++substituted;
             }
+            if (hasSurrogate(w)) {
+                break;
+            }
+            if (!hasZeroUnit(w & 0xF800F800F800F800ULL)) { // kana and kanji
+                putThreeByteUnits(w, out + o);
+                i += 4;
+                o += 12;
+                continue;
+            }
+            o += putUtf8Unit(static_cast<std::uint32_t>(w & 0xFFFF), out + o);
+            o += putUtf8Unit(static_cast<std::uint32_t>(w >> 16 & 0xFFFF), out + o);
+            o += putUtf8Unit(static_cast<std::uint32_t>(w >> 32 & 0xFFFF), out + o);
+            o += putUtf8Unit(static_cast<std::uint32_t>(w >> 48), out + o);
+            i += 4;
         }
-        if (c < 0x800) {
-            out[o++] = static_cast<std::uint8_t>(0xC0 | c >> 6);
-        } else if (c < 0x10000) {
-            out[o++] = static_cast<std::uint8_t>(0xE0 | c >> 12);
-            out[o++] = static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F));
+        if (i >= n) {
+            break;
+        }
+        const char16_t u = s[i];
+        if (!isHigh(u) && !isLow(u)) {
+            o += putUtf8Unit(u, out + o);
+        } else if (pairAt(s, static_cast<qsizetype>(n), static_cast<qsizetype>(i)) == 2) {
+            const std::uint32_t c = 0x10000 + ((u - 0xD800u) << 10) + (s[i + 1] - 0xDC00u);
+            storeLittle32(out + o, (0xF0 | c >> 18) | (0x80 | (c >> 12 & 0x3F)) << 8 |
+                                       (0x80 | (c >> 6 & 0x3F)) << 16 | (0x80 | (c & 0x3F)) << 24);
+            o += 4;
+            ++i;
+        } else if (isEscapedByte(u)) {
+            out[o++] = static_cast<std::uint8_t>(u & 0xFF);
         } else {
-            out[o++] = static_cast<std::uint8_t>(0xF0 | c >> 18);
-            out[o++] = static_cast<std::uint8_t>(0x80 | (c >> 12 & 0x3F));
-            out[o++] = static_cast<std::uint8_t>(0x80 | (c >> 6 & 0x3F));
+            o += putUtf8Unit(0xFFFD, out + o);
+            ++substituted;
         }
-        out[o++] = static_cast<std::uint8_t>(0x80 | (c & 0x3F));
+        ++i;
     }
-    bytes.resize(o);
-    if (bytes.capacity() - o > o / 8 + 4096) {
-        bytes.squeeze();
-    }
-    return bytes;
+    return o;
 }
 
-QByteArray encodeUtf16(QStringView text, QByteArrayView mark, bool big) {
-    QByteArray bytes;
-    bytes.resize(mark.size() + 2 * text.size());
-    const auto* s = reinterpret_cast<const char16_t*>(text.utf16());
-    putMark(reinterpret_cast<std::uint8_t*>(bytes.data()), mark);
-    auto* out = reinterpret_cast<std::uint8_t*>(bytes.data()) + mark.size();
-    if (!big && QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
-        if (!text.isEmpty()) { // an empty view may carry no storage at all
-            std::memcpy(out, s, static_cast<std::size_t>(2 * text.size()));
+std::size_t encodeUtf16(const char16_t* s, std::size_t n, std::uint8_t* out, bool big) {
+    if (big == (std::endian::native == std::endian::big)) {
+        if (n > 0) { // an empty view may carry no storage at all
+            std::memcpy(out, s, 2 * n);
         }
-        return bytes;
+        return 2 * n;
     }
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const std::uint8_t hi = static_cast<std::uint8_t>(s[i] >> 8);
-        const std::uint8_t lo = static_cast<std::uint8_t>(s[i] & 0xFF);
-        out[2 * i] = big ? hi : lo;
-        out[2 * i + 1] = big ? lo : hi;
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        std::uint64_t w;
+        std::memcpy(&w, s + i, 8);
+        w = (w & 0x00FF00FF00FF00FFULL) << 8 | (w >> 8 & 0x00FF00FF00FF00FFULL);
+        std::memcpy(out + 2 * i, &w, 8);
     }
-    return bytes;
+    for (; i < n; ++i) {
+        out[2 * i] = static_cast<std::uint8_t>(s[i] >> (big ? 8 : 0));
+        out[2 * i + 1] = static_cast<std::uint8_t>(s[i] >> (big ? 0 : 8));
+    }
+    return 2 * n;
 }
 
 QByteArray encodeIconv(QStringView text, int code, qsizetype& substituted) {
@@ -151,7 +248,7 @@ QByteArray encodeIconv(QStringView text, int code, qsizetype& substituted) {
     if (cd == reinterpret_cast<iconv_t>(-1)) {
         throw ECodePageError("文字コード " + std::to_string(code) + " では保存できません。");
     }
-    const QByteArray units = encodeUtf16(text, {}, false);
+    const QByteArray units = EncodeText(text, 1200);
     QByteArray bytes;
     char buffer[16384];
     qsizetype i = 0;
@@ -189,28 +286,84 @@ QByteArray encodeIconv(QStringView text, int code, qsizetype& substituted) {
 
 } // namespace
 
-QByteArray EncodeText(QStringView text, int code, QByteArrayView mark, qsizetype* substituted) {
-    qsizetype count = 0;
-    QByteArray bytes;
-    const JapaneseTables& t = JapaneseTables::instance();
+TextEncoder::TextEncoder(int code) {
     switch (code) {
     case 0:
     case 932:
-        bytes = encodeJapanese(
-            text, mark, [&t](char16_t u) { return t.cp932Code(u); }, count);
+        kind_ = Kind::Cp932;
         break;
     case 51932:
-        bytes = encodeJapanese(
-            text, mark, [&t](char16_t u) { return t.eucCode(u); }, count);
+        kind_ = Kind::Euc;
         break;
     case 65001:
-        bytes = encodeUtf8(text, mark, count);
+        kind_ = Kind::Utf8;
         break;
     case 1200:
+        kind_ = Kind::Utf16Le;
+        break;
     case 1201:
-        bytes = encodeUtf16(text, mark, code == 1201);
+        kind_ = Kind::Utf16Be;
         break;
     default:
+        throw ECodePageError("文字コード " + std::to_string(code) + " では保存できません。");
+    }
+}
+
+std::size_t TextEncoder::byteBound(std::size_t units) const {
+    // Three bytes a unit at most (a pair takes four for two), plus the slack
+    // of a word store past the last byte.
+    return (kind_ == Kind::Utf8 ? 3 : 2) * units + 4;
+}
+
+std::size_t TextEncoder::cutPoint(const char16_t* s, std::size_t n, std::size_t at) {
+    if (at >= n) {
+        return n;
+    }
+    return at > 0 && isHigh(s[at - 1]) && isLow(s[at]) ? at + 1 : at;
+}
+
+bool TextEncoder::copiesUnits() const {
+    return kind_ == (std::endian::native == std::endian::big ? Kind::Utf16Be : Kind::Utf16Le);
+}
+
+std::size_t TextEncoder::encode(const char16_t* s, std::size_t n, char* bytes,
+                                qsizetype& substituted) const {
+    auto* out = reinterpret_cast<std::uint8_t*>(bytes);
+    const JapaneseTables& t = JapaneseTables::instance();
+    switch (kind_) {
+    case Kind::Cp932:
+        return encodeJapanese(
+            s, n, out, [&t](char16_t u) { return t.cp932Code(u); }, substituted);
+    case Kind::Euc:
+        return encodeJapanese(
+            s, n, out, [&t](char16_t u) { return t.eucCode(u); }, substituted);
+    case Kind::Utf8:
+        return encodeUtf8(s, n, out, substituted);
+    case Kind::Utf16Le:
+    case Kind::Utf16Be:
+        break;
+    }
+    return encodeUtf16(s, n, out, kind_ == Kind::Utf16Be);
+}
+
+QByteArray EncodeText(QStringView text, int code, QByteArrayView mark, qsizetype* substituted) {
+    qsizetype count = 0;
+    QByteArray bytes;
+    if (HasDocumentWriter(code)) {
+        const TextEncoder encoder(code);
+        const auto n = static_cast<std::size_t>(text.size());
+        bytes.resize(mark.size() + static_cast<qsizetype>(encoder.byteBound(n)));
+        if (!mark.isEmpty()) {
+            std::memcpy(bytes.data(), mark.data(), static_cast<std::size_t>(mark.size()));
+        }
+        const std::size_t written = encoder.encode(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                   n, bytes.data() + mark.size(), count);
+        const qsizetype size = mark.size() + static_cast<qsizetype>(written);
+        bytes.resize(size);
+        if (bytes.capacity() - size > size / 8 + 4096) {
+            bytes.squeeze();
+        }
+    } else {
         bytes = encodeIconv(text, code, count);
         bytes.prepend(mark);
     }

@@ -98,29 +98,29 @@ int SuggestedWriterCode(int code) {
     }
 }
 
-EncodedDocument EncodeDocument(QStringView text, int code) {
-    EncodedDocument doc;
+WriterForm WriterFormOf(int code) {
     switch (code) {
     case 0:
     case 932:
-        doc.bytes = EncodeText(text, kShiftJis, {}, &doc.substituted);
-        break;
+        return {kShiftJis, {}};
     case 51932:
-        doc.bytes = EncodeText(text, kEucJp, {}, &doc.substituted);
-        break;
+        return {kEucJp, {}};
     case 65001:
-        doc.bytes = EncodeText(text, kUtf8, "\xEF\xBB\xBF", &doc.substituted);
-        break;
+        return {kUtf8, "\xEF\xBB\xBF"};
     case 1200:
-        doc.bytes = EncodeText(text, kUtf16Le, "\xFF\xFE", &doc.substituted);
-        break;
+        return {kUtf16Le, "\xFF\xFE"};
     case 1201:
-        doc.bytes = EncodeText(text, kUtf16Be, "\xFE\xFF", &doc.substituted);
-        break;
+        return {kUtf16Be, "\xFE\xFF"};
     default:
         throw ECodePageError("文字コード " + std::to_string(code) +
                              " では保存できません。別の文字コードを選んで保存してください。");
     }
+}
+
+EncodedDocument EncodeDocument(QStringView text, int code) {
+    const WriterForm form = WriterFormOf(code);
+    EncodedDocument doc;
+    doc.bytes = EncodeText(text, form.code, form.mark, &doc.substituted);
     return doc;
 }
 
