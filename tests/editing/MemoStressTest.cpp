@@ -901,4 +901,26 @@ TEST_F(MemoStressTest, RandomOperationsKeepTheViewConsistent) {
     }
 }
 
+// ---- faults the driver found ----
+
+TEST_F(MemoStressTest, InputMethodReplacementNeverSplitsALineBreak) {
+    memo.SetText(QStringLiteral("ab\r\ncd"));
+    memo.SetSelStart(4);
+    // Takes back the one unit before the caret: the LF of the break.
+    QInputMethodEvent back;
+    back.setCommitString(QStringLiteral("X"), -1, 1);
+    QApplication::sendEvent(&memo, &back);
+    EXPECT_EQ(memo.Text(), QStringLiteral("abXcd"));
+    EXPECT_EQ(memo.SelStart(), 3);
+
+    // A range that ends between CR and LF takes the LF with it.
+    memo.SetText(QStringLiteral("ab\r\ncd"));
+    memo.SetSelStart(1);
+    QInputMethodEvent ahead;
+    ahead.setCommitString(QStringLiteral("Y"), 0, 2);
+    QApplication::sendEvent(&memo, &ahead);
+    EXPECT_EQ(memo.Text(), QStringLiteral("aYcd"));
+    EXPECT_EQ(memo.GetLineCount(), 1);
+}
+
 } // namespace

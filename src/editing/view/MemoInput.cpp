@@ -441,6 +441,11 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
             // Relative to the caret: the input method takes back text it gave.
             from = std::clamp<qsizetype>(FCaret + event->replacementStart(), 0, FBuffer.Length());
             to = std::clamp<qsizetype>(from + event->replacementLength(), from, FBuffer.Length());
+            // A break is taken back whole: half of it would leave a lone CR or LF.
+            from = view::SnapToCaret(FBuffer, from);
+            if (view::SnapToCaret(FBuffer, to) != to) {
+                ++to;
+            }
         }
         const QString text = view::ToCrLf(event->commitString());
         if (Fits(to - from, text.size())) {
