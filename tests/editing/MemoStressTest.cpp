@@ -366,7 +366,11 @@ private:
             const qsizetype from = FMemo.SelStart();
             const qsizetype length = FMemo.SelLength();
             Type(text);
-            if (!overwrite && !text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t')) {
+            char32_t first = text.at(0).unicode();
+            if (text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate()) {
+                first = QChar::surrogateToUcs4(text.at(0), text.at(1));
+            }
+            if (!overwrite && (QChar::isPrint(first) || first == u'\t')) {
                 Expect(FBefore.left(from) + NaiveCrLf(text) + FBefore.mid(from + length),
                        QStringLiteral("typed text"));
             } else if (!overwrite) {
@@ -931,6 +935,18 @@ TEST_F(MemoStressTest, InputMethodReplacementNeverSplitsALineBreak) {
     QApplication::sendEvent(&memo, &ahead);
     EXPECT_EQ(memo.Text(), QStringLiteral("aYcd"));
     EXPECT_EQ(memo.GetLineCount(), 1);
+}
+
+TEST_F(MemoStressTest, TypedCharacterBeyondTheBasicPlaneIsInserted) {
+    // A key whose text is a surrogate pair (an emoji panel, a compose key).
+    const QString kanji = QString::fromUcs4(U"\U00020BB7");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, kanji);
+    QApplication::sendEvent(&memo, &press);
+    EXPECT_EQ(memo.Text(), kanji);
+    EXPECT_EQ(memo.SelStart(), 2);
+    QKeyEvent lone(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(1, QChar(0xD800)));
+    QApplication::sendEvent(&memo, &lone);
+    EXPECT_EQ(memo.Text(), kanji) << "a lone surrogate is no character";
 }
 
 } // namespace

@@ -26,6 +26,19 @@ namespace {
 // The input method sees this much of a line on each side of the caret.
 constexpr qsizetype kSurroundingUnits = 1024;
 
+// A key's text is typed when it starts with a printable character or a tab;
+// judged by code point, so that a character beyond the BMP counts too.
+bool IsTypedText(const QString& text) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    char32_t c = text.at(0).unicode();
+    if (text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate()) {
+        c = QChar::surrogateToUcs4(text.at(0), text.at(1));
+    }
+    return QChar::isPrint(c) || c == u'\t'; // a lone surrogate is not printable
+}
+
 } // namespace
 
 // ---- keyboard ----
@@ -76,8 +89,7 @@ bool TLfMemo::IsEditKey(QKeyEvent* e) const {
         return true;
     }
     const QString text = e->text();
-    return !text.isEmpty() && (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier) &&
-           (text.at(0).isPrint() || text.at(0) == u'\t');
+    return (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier) && IsTypedText(text);
 }
 
 bool TLfMemo::HandleKey(QKeyEvent* e) {
@@ -176,8 +188,7 @@ bool TLfMemo::HandleKey(QKeyEvent* e) {
         return true;
     }
     const QString text = e->text();
-    if (!text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t') &&
-        !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    if (IsTypedText(text) && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         InsertTyped(view::ToCrLf(text));
         return true;
     }
