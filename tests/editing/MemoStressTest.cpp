@@ -94,7 +94,15 @@ long long EnvNumber(const char* name, long long fallback) {
 
 class TMemoStress {
 public:
-    TMemoStress(TLfMemo& memo, std::uint64_t seed) : FMemo(memo), FRng(seed), FSeed(seed) {}
+    TMemoStress(TLfMemo& memo, std::uint64_t seed) : FMemo(memo), FRng(seed), FSeed(seed) {
+        FConnection = QObject::connect(&memo, &TLfMemo::ContentsChanged,
+                                       [this](qsizetype pos, qsizetype removed, qsizetype added) {
+                                           FChanges.push_back({pos, removed, added});
+                                       });
+    }
+    ~TMemoStress() { QObject::disconnect(FConnection); }
+    TMemoStress(const TMemoStress&) = delete;
+    TMemoStress& operator=(const TMemoStress&) = delete;
 
     // Runs `ops` operations; false (with a failure reported) at the first broken invariant.
     bool Run(long long ops) {
@@ -105,13 +113,13 @@ public:
         }
         for (FOp = 0; FOp < ops; ++FOp) {
             Step();
-            if (!Check()) {
+            if (!CheckChangeReport() || !Check()) {
                 return false;
             }
             if (FOp % FUndoEvery == FUndoEvery - 1 && !CheckUndoRedo()) {
                 return false;
             }
-            if (FMemo.TextLengthUnits() > 40000) {
+            if (FMemo.TextLengthUnits() > 90000) {
                 Note(QStringLiteral("LoadText (the text grew too big)"));
                 FMemo.LoadText(RandomText(20));
                 FBase = FMemo.Text();
@@ -129,6 +137,13 @@ private:
     std::deque<QString> FLog;
     quint64 FTime = 1;
     QString FBefore; // the text before the current operation
+    struct TChange {
+        qsizetype Pos;
+        qsizetype Removed;
+        qsizetype Added;
+    };
+    std::vector<TChange> FChanges; // reported by the view during the current operation
+    QMetaObject::Connection FConnection;
     long long FUndoEvery = EnvNumber("QUILLO_STRESS_UNDO_EVERY", 97);
 
     int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(FRng); }
@@ -185,7 +200,8 @@ private:
 
     QString LongLine() {
         QString line;
-        const int length = Int(4097, 9000);
+        // Past the length where the view cuts a line into pieces, sometimes far past.
+        const int length = Chance(80) ? Int(4097, 9000) : Int(9000, 30000);
         while (line.size() < length) {
             QString piece = RandomPiece();
             if (!piece.contains(u'\r') && !piece.contains(u'\n')) {
@@ -204,7 +220,18 @@ private:
         case 2:
             return QStringLiteral("\r\n").repeated(Int(1, 30));
         case 3:
+        case 4:
             return RandomText(maxPieces / 2 + 1) + LongLine() + RandomText(maxPieces / 2 + 1);
+        case 5:
+            if (maxPieces >= 20 && Chance(25)) {
+                // Big enough for a whole-text change to be swapped rather than copied.
+                QString text;
+                while (text.size() < 70000) {
+                    text += RandomText(12) + QStringLiteral("\r\n");
+                }
+                return text;
+            }
+            break;
         default:
             break;
         }
@@ -286,6 +313,7 @@ private:
 
     void Step() {
         FBefore = FMemo.Text();
+        FChanges.clear();
         const int kind = Int(0, 99);
         if (kind < 30) {
             KeyStep();
@@ -685,6 +713,35 @@ private:
         }
     }
 
+    // What the view reports as changed is what changed: listeners (the line
+    // numbers, searches) follow the text by these reports alone.
+    bool CheckChangeReport() {
+        const QStringView now = FMemo.TextView();
+        if (FChanges.empty()) {
+            if (now != FBefore) {
+                return Fail(QStringLiteral("the text changed without a change report"));
+            }
+            return true;
+        }
+        if (FChanges.size() > 1) {
+            return true; // several steps: only the last text is known
+        }
+        const TChange c = FChanges.front();
+        const bool fits = c.Pos >= 0 && c.Removed >= 0 && c.Added >= 0 &&
+                          c.Pos + c.Removed <= FBefore.size() && c.Pos + c.Added <= now.size() &&
+                          now.size() == FBefore.size() - c.Removed + c.Added;
+        if (!fits || now.left(c.Pos) != QStringView(FBefore).left(c.Pos) ||
+            now.mid(c.Pos + c.Added) != QStringView(FBefore).mid(c.Pos + c.Removed)) {
+            return Fail(QStringLiteral("change reported as %1 -%2 +%3 does not match the text "
+                                       "(%4 units before)")
+                            .arg(c.Pos)
+                            .arg(c.Removed)
+                            .arg(c.Added)
+                            .arg(FBefore.size()));
+        }
+        return true;
+    }
+
     bool Check() {
         if (!FExpectFailure.isEmpty()) {
             const QString failure = FExpectFailure;
@@ -852,6 +909,7 @@ private:
             return true;
         }
         const QString now = FMemo.Text();
+        const bool modified = FMemo.Modified();
         Note(QStringLiteral("undo everything, redo it again"));
         int undone = 0;
         while (FMemo.CanUndo() && undone < 100000) {
@@ -877,6 +935,9 @@ private:
             return Fail(QStringLiteral("redo of the undone steps did not give the text again "
                                        "\"%1\"")
                             .arg(Escaped(now, 300)));
+        }
+        if (FMemo.Modified() != modified) {
+            return Fail(QStringLiteral("Modified() was %1 before undo and redo").arg(modified));
         }
         return Check();
     }
