@@ -1010,4 +1010,20 @@ TEST_F(MemoStressTest, TypedCharacterBeyondTheBasicPlaneIsInserted) {
     EXPECT_EQ(memo.Text(), kanji) << "a lone surrogate is no character";
 }
 
+TEST_F(MemoStressTest, PreeditLeavesNoTraceOnALineTheCaretLeft) {
+    memo.SetText(QStringLiteral("abc\r\ndef"));
+    memo.SetSelStart(8);
+    const QRect firstRow(0, 0, memo.viewport()->width(), memo.LineHeight());
+    const QImage before = memo.viewport()->grab(firstRow).toImage();
+    memo.SetSelStart(3);
+    QInputMethodEvent preedit(QStringLiteral("にほんご"), {});
+    QApplication::sendEvent(&memo, &preedit);
+    ASSERT_NE(memo.viewport()->grab(firstRow).toImage(), before) << "the pre-edit text shows";
+    // The caret goes to the other line and the text changes there: the
+    // pre-edit text follows the caret and is drawn on the first line no more.
+    memo.SetSelStart(8);
+    memo.SetSelText(QStringLiteral("x"));
+    EXPECT_EQ(memo.viewport()->grab(firstRow).toImage(), before);
+}
+
 } // namespace
