@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -245,7 +246,11 @@ private:
 
     qsizetype RandomPos() {
         const qsizetype n = FMemo.TextLengthUnits();
-        switch (Int(0, 9)) {
+        switch (Int(0, 10)) {
+        case 10:
+            // far out of range, as a caller meaning "to the end" may pass
+            return Chance(50) ? std::numeric_limits<qsizetype>::max()
+                              : std::numeric_limits<int>::max();
         case 0:
             return 0;
         case 1:
@@ -535,7 +540,9 @@ private:
             break;
         }
         case 2: {
-            const int lines = Int(-40, 40);
+            const int lines = Chance(5) ? (Chance(50) ? std::numeric_limits<int>::max()
+                                                      : std::numeric_limits<int>::min())
+                                        : Int(-40, 40);
             Note(QStringLiteral("LineScroll %1").arg(lines));
             FMemo.LineScroll(lines);
             break;
@@ -594,7 +601,8 @@ private:
             const qsizetype start = FMemo.SelStart();
             Note(QStringLiteral("SetSelLength %1").arg(length));
             FMemo.SetSelLength(length);
-            const qsizetype end = Snap(FBefore, start + std::max<qsizetype>(length, 0));
+            const qsizetype end =
+                Snap(FBefore, start + std::clamp<qsizetype>(length, 0, FBefore.size() - start));
             if (FMemo.SelStart() != start || FMemo.SelLength() != end - start) {
                 FExpectFailure = QStringLiteral("SetSelLength %1 from %2 gave %3+%4")
                                      .arg(length)
@@ -1024,6 +1032,15 @@ TEST_F(MemoStressTest, PreeditLeavesNoTraceOnALineTheCaretLeft) {
     memo.SetSelStart(8);
     memo.SetSelText(QStringLiteral("x"));
     EXPECT_EQ(memo.viewport()->grab(firstRow).toImage(), before);
+}
+
+TEST_F(MemoStressTest, SelLengthFarPastTheEndSelectsToTheEnd) {
+    memo.SetText(QStringLiteral("abc\r\ndef"));
+    memo.SetSelStart(2);
+    memo.SetSelLength(std::numeric_limits<qsizetype>::max());
+    EXPECT_EQ(memo.SelStart(), 2);
+    EXPECT_EQ(memo.SelLength(), 6);
+    EXPECT_EQ(memo.SelText(), QStringLiteral("c\r\ndef"));
 }
 
 } // namespace
