@@ -984,8 +984,8 @@ qsizetype TLfMemo::SelLength() const {
 
 void TLfMemo::SetSelLength(qsizetype value) {
     const qsizetype start = SelStart();
-    const qsizetype end =
-        std::clamp<qsizetype>(start + std::max<qsizetype>(value, 0), 0, FBuffer.Length());
+    // Clamped before adding: a caller may pass the largest length for "to the end".
+    const qsizetype end = start + std::clamp<qsizetype>(value, 0, FBuffer.Length() - start);
     SetSelection(start, end);
     EnsureCaretVisible();
 }
