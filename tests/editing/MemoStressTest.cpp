@@ -1043,4 +1043,14 @@ TEST_F(MemoStressTest, SelLengthFarPastTheEndSelectsToTheEnd) {
     EXPECT_EQ(memo.SelText(), QStringLiteral("c\r\ndef"));
 }
 
+TEST_F(MemoStressTest, LineScrollByTheLargestAmountsStopsAtTheEnds) {
+    memo.SetText(QStringLiteral("line\r\n").repeated(200));
+    memo.LineScroll(5);
+    ASSERT_EQ(memo.verticalScrollBar()->value(), 5);
+    memo.LineScroll(std::numeric_limits<int>::max());
+    EXPECT_EQ(memo.verticalScrollBar()->value(), memo.verticalScrollBar()->maximum());
+    memo.LineScroll(std::numeric_limits<int>::min());
+    EXPECT_EQ(memo.verticalScrollBar()->value(), 0);
+}
+
 } // namespace
