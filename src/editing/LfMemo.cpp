@@ -1037,7 +1037,9 @@ qsizetype TLfMemo::GetLineCount() const {
 
 void TLfMemo::LineScroll(int lines) {
     QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + lines);
+    // Summed wide: a caller's "all the way down" must not overflow an int.
+    const qint64 target = qint64{bar->value()} + lines;
+    bar->setValue(static_cast<int>(std::clamp<qint64>(target, bar->minimum(), bar->maximum())));
 }
 
 void TLfMemo::ScrollCaret() {
