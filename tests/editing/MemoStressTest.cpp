@@ -7,6 +7,7 @@
 // The faults the driver found are kept below it as small tests of their own.
 
 #include "editing/LfMemo.h"
+#include "editing/text/TextBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -547,10 +548,23 @@ private:
             FMemo.LineScroll(lines);
             break;
         }
-        case 3:
+        case 3: {
             Note(QStringLiteral("ScrollCaret"));
             FMemo.ScrollCaret();
+            // The caret is in sight afterwards, when there is room for it.
+            const QRect caret = FMemo.CaretRect();
+            const QRect sight = FMemo.viewport()->rect();
+            if (sight.height() >= FMemo.LineHeight() && sight.width() > 40 &&
+                !sight.contains(caret.topLeft())) {
+                FExpectFailure = QStringLiteral("ScrollCaret left the caret at (%1,%2), out of "
+                                                "the %3x%4 view")
+                                     .arg(caret.x())
+                                     .arg(caret.y())
+                                     .arg(sight.width())
+                                     .arg(sight.height());
+            }
             break;
+        }
         default: {
             QScrollBar* bar = Chance(50) ? FMemo.horizontalScrollBar() : FMemo.verticalScrollBar();
             const int value = Int(bar->minimum(), bar->maximum());
@@ -982,6 +996,75 @@ TEST_F(MemoStressTest, RandomOperationsKeepTheViewConsistent) {
         }
         memo.setReadOnly(false);
     }
+}
+
+// The storage alone, with many more lines than the view's texts hold, so that
+// edits split, merge and span the line index's blocks.
+TEST(MemoStorageStress, RandomEditsKeepTheLineIndexExact) {
+    const long long ops = EnvNumber("QUILLO_STRESS_OPS", 500) * 4;
+    std::mt19937_64 rng(static_cast<std::uint64_t>(EnvNumber("QUILLO_STRESS_SEED", 1)));
+    const auto number = [&](qsizetype lo, qsizetype hi) {
+        return std::uniform_int_distribution<qsizetype>(lo, hi)(rng);
+    };
+    const auto randomText = [&](qsizetype maxLength) {
+        QString text(number(0, maxLength), u'x');
+        for (QChar& c : text) {
+            const qsizetype k = number(0, 9);
+            c = k < 4    ? QChar(u'\n')
+                : k == 4 ? QChar(u'\r')
+                         : QChar(static_cast<char16_t>(u'a' + k));
+        }
+        return text;
+    };
+    quillo::editing::TTextBuffer buffer;
+    QString model = randomText(20000);
+    buffer.Assign(model);
+    for (long long op = 0; op < ops; ++op) {
+        const qsizetype pos = number(0, model.size());
+        const qsizetype length = number(0, std::min<qsizetype>(model.size() - pos, 3000));
+        const QString text = randomText(number(0, 3) == 0 ? 3000 : 12);
+        switch (number(0, 3)) {
+        case 0:
+            buffer.Insert(pos, text);
+            model.insert(pos, text);
+            break;
+        case 1:
+            buffer.Remove(pos, length);
+            model.remove(pos, length);
+            break;
+        case 2:
+            buffer.Replace(pos, length, text);
+            model.replace(pos, length, text);
+            break;
+        default:
+            if (number(0, 20) == 0) {
+                QString taken = buffer.Take();
+                ASSERT_EQ(taken, model) << "operation " << op;
+                model = randomText(30000);
+                buffer.Assign(model);
+            }
+            break;
+        }
+        ASSERT_EQ(buffer.Length(), model.size()) << "operation " << op;
+        const std::vector<qsizetype> starts = LineStarts(model);
+        ASSERT_EQ(buffer.LineCount(), static_cast<qsizetype>(starts.size())) << "operation " << op;
+        for (std::size_t line = 0; line < starts.size(); line += 1 + line % 7) {
+            const auto l = static_cast<qsizetype>(line);
+            ASSERT_EQ(buffer.LineStart(l), starts[line]) << "operation " << op << " line " << l;
+            const qsizetype next = line + 1 < starts.size() ? starts[line + 1] : model.size();
+            ASSERT_EQ(buffer.LineNext(l), next) << "operation " << op << " line " << l;
+        }
+        for (int i = 0; i < 20; ++i) {
+            const qsizetype p = number(0, model.size());
+            const auto expected = static_cast<qsizetype>(
+                std::upper_bound(starts.begin(), starts.end(), p) - starts.begin() - 1);
+            ASSERT_EQ(buffer.LineOfPos(p), expected) << "operation " << op << " pos " << p;
+        }
+        if (op % 50 == 0) {
+            ASSERT_EQ(buffer.View(), model) << "operation " << op;
+        }
+    }
+    EXPECT_EQ(buffer.Text(), model);
 }
 
 // ---- faults the driver found ----
