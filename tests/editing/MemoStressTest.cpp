@@ -321,6 +321,7 @@ private:
         FBefore = FMemo.Text();
         FChanges.clear();
         const int kind = Int(0, 99);
+        const bool readOnly = FMemo.isReadOnly();
         if (kind < 30) {
             KeyStep();
         } else if (kind < 42) {
@@ -331,6 +332,9 @@ private:
             ViewStep();
         } else {
             ModelStep();
+        }
+        if (readOnly && kind < 55 && FExpectFailure.isEmpty() && FMemo.TextView() != FBefore) {
+            FExpectFailure = QStringLiteral("the user changed a read-only text");
         }
         if (Chance(10)) {
             QApplication::processEvents();
@@ -458,6 +462,11 @@ private:
             if (Chance(30)) {
                 QApplication::processEvents();
             }
+            if (!FMemo.viewport()->rect().contains(q) && Chance(3)) {
+                // Held outside the text: the selection grows as the view scrolls.
+                Note(QStringLiteral("hold the button outside"));
+                QTest::qWait(120);
+            }
             Mouse(QEvent::MouseButtonRelease, q, Qt::NoButton);
             break;
         }
@@ -503,6 +512,14 @@ private:
                        ? FBefore
                        : FBefore.left(from) + NaiveCrLf(commit) + FBefore.mid(from + length),
                    QStringLiteral("committed text"));
+        } else if (kind == 4 && Chance(20)) {
+            const int start = Int(-3, static_cast<int>(FMemo.TextLengthUnits()) + 3);
+            const int length = Int(-5, 5);
+            Note(QStringLiteral("input-method selection %1+%2").arg(start).arg(length));
+            QInputMethodEvent e(QString(),
+                                {{QInputMethodEvent::Selection, start, length, QVariant()}});
+            QApplication::sendEvent(&FMemo, &e);
+            Expect(FBefore, QStringLiteral("a selection from the input method"));
         } else if (kind == 4) {
             const QString commit = RandomText(2);
             const int start = Int(-12, 6);
@@ -523,7 +540,15 @@ private:
     }
 
     void ViewStep() {
-        switch (Int(0, 4)) {
+        switch (Int(0, 5)) {
+        case 5:
+            Note(QString::fromLatin1(FMemo.hasFocus() ? "focus away" : "focus back"));
+            if (FMemo.hasFocus()) {
+                FMemo.clearFocus();
+            } else {
+                FMemo.setFocus();
+            }
+            break;
         case 0: {
             const int w = Chance(15) ? Int(1, 60) : Int(100, 800);
             const int h = Chance(15) ? Int(1, 40) : Int(60, 500);
