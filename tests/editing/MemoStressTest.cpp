@@ -419,7 +419,14 @@ private:
         const TKey& k = kKeys[Int(0, static_cast<int>(std::size(kKeys)) - 1)];
         Note(QString::fromLatin1(k.Name));
         const QString selected = FMemo.SelText();
+        const qsizetype from = FMemo.SelStart();
         Key(k.Key, k.Mods);
+        if (k.Key == Qt::Key_Return || k.Key == Qt::Key_Enter) {
+            // A line break replaces the selection and nothing else, in either mode.
+            Expect(FBefore.left(from) + QStringLiteral("\r\n") +
+                       FBefore.mid(from + selected.size()),
+                   QStringLiteral("Enter"));
+        }
         if (k.Key == Qt::Key_C && k.Mods == Qt::ControlModifier) {
             Expect(FBefore, QStringLiteral("Ctrl+C changes nothing"));
             if (!selected.isEmpty() && QApplication::clipboard()->text() != selected) {
@@ -1159,6 +1166,17 @@ TEST_F(MemoStressTest, LineScrollByTheLargestAmountsStopsAtTheEnds) {
     EXPECT_EQ(memo.verticalScrollBar()->value(), memo.verticalScrollBar()->maximum());
     memo.LineScroll(std::numeric_limits<int>::min());
     EXPECT_EQ(memo.verticalScrollBar()->value(), 0);
+}
+
+TEST_F(MemoStressTest, EnterInOverwriteModeTypesNothingAway) {
+    memo.SetText(QStringLiteral("abc"));
+    memo.SetSelStart(1);
+    Key(Qt::Key_Insert);
+    ASSERT_TRUE(memo.OverwriteMode());
+    Key(Qt::Key_Return);
+    EXPECT_EQ(memo.Text(), QStringLiteral("a\r\nbc")) << "the line break is inserted";
+    QTest::keyClicks(&memo, QStringLiteral("X"));
+    EXPECT_EQ(memo.Text(), QStringLiteral("a\r\nXc")) << "characters are still typed over";
 }
 
 } // namespace
