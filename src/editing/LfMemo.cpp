@@ -732,7 +732,9 @@ void TLfMemo::InsertTyped(const QString& text) {
     }
     const qsizetype from = SelStart();
     qsizetype to = std::max(FAnchor, FCaret);
-    if (FOverwrite && from == to && to < FBuffer.Length() && FBuffer.At(to) != u'\r') {
+    // A typed line break is inserted: typing it over a character would lose that character.
+    if (FOverwrite && from == to && to < FBuffer.Length() && FBuffer.At(to) != u'\r' &&
+        text != QStringLiteral("\r\n")) {
         to = view::NextCaretPos(FBuffer, to);
     }
     if (!Fits(to - from, text.size())) {
