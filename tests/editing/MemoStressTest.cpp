@@ -391,6 +391,11 @@ private:
             {Qt::Key_V, Qt::ControlModifier, "Ctrl+V"},
             {Qt::Key_A, Qt::ControlModifier, "Ctrl+A"},
             {Qt::Key_Insert, Qt::NoModifier, "Insert"},
+            {Qt::Key_Insert, Qt::ShiftModifier, "Shift+Insert"},
+            {Qt::Key_Insert, Qt::ControlModifier, "Ctrl+Insert"},
+            {Qt::Key_Delete, Qt::ShiftModifier, "Shift+Delete"},
+            {Qt::Key_Backspace, Qt::ShiftModifier, "Shift+Backspace"},
+            {Qt::Key_Tab, Qt::ControlModifier, "Ctrl+Tab"},
             {Qt::Key_Escape, Qt::NoModifier, "Escape"},
         };
         if (Chance(45)) {
