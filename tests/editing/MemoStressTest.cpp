@@ -1184,4 +1184,18 @@ TEST_F(MemoStressTest, EnterInOverwriteModeTypesNothingAway) {
     EXPECT_EQ(memo.Text(), QStringLiteral("a\r\nXc")) << "characters are still typed over";
 }
 
+TEST_F(MemoStressTest, OverwriteCaretWiderThanTheViewKeepsItsLeftEdgeInSight) {
+    memo.SetText(QString(200, u'x') + QStringLiteral("\tend"));
+    for (int w = 300; w > 0 && memo.viewport()->width() > 30; w -= 5) {
+        memo.resize(w, 200);
+    }
+    Key(Qt::Key_Insert);
+    ASSERT_TRUE(memo.OverwriteMode());
+    memo.SetSelStart(200); // before the tab, a cell wider than the view
+    ASSERT_GT(memo.CaretRect().width(), memo.viewport()->width());
+    memo.ScrollCaret();
+    EXPECT_GE(memo.CaretRect().x(), 0);
+    EXPECT_LT(memo.CaretRect().x(), memo.viewport()->width());
+}
+
 } // namespace
