@@ -550,7 +550,8 @@ void TLfMemo::EnsureCaretVisible() {
     if (left < h->value()) {
         h->setValue(left);
     } else if (right > h->value() + vw) {
-        h->setValue(right - vw);
+        // A caret wider than the view (overwriting a tab) keeps its left edge in sight.
+        h->setValue(std::min(right - vw, left));
     }
 }
 
