@@ -561,7 +561,8 @@ void TLfMemo::EnsureCaretVisible() {
     if (left < h->value()) {
         h->setValue(left);
     } else if (right > h->value() + vw) {
-        h->setValue(right - vw);
+        // A caret wider than the view (overwriting a tab) keeps its left edge in sight.
+        h->setValue(std::min(right - vw, left));
     }
 }
 
@@ -749,7 +750,9 @@ void TLfMemo::InsertTyped(const QString& text) {
     }
     const qsizetype from = SelStart();
     qsizetype to = std::max(FAnchor, FCaret);
-    if (FOverwrite && from == to && to < FBuffer.Length() && FBuffer.At(to) != u'\r') {
+    // A typed line break is inserted: typing it over a character would lose that character.
+    if (FOverwrite && from == to && to < FBuffer.Length() && FBuffer.At(to) != u'\r' &&
+        text != QStringLiteral("\r\n")) {
         to = view::NextCaretPos(FBuffer, to);
     }
     if (!Fits(to - from, text.size())) {
@@ -1002,8 +1005,8 @@ qsizetype TLfMemo::SelLength() const {
 
 void TLfMemo::SetSelLength(qsizetype value) {
     const qsizetype start = SelStart();
-    const qsizetype end =
-        std::clamp<qsizetype>(start + std::max<qsizetype>(value, 0), 0, FBuffer.Length());
+    // Clamped before adding: a caller may pass the largest length for "to the end".
+    const qsizetype end = start + std::clamp<qsizetype>(value, 0, FBuffer.Length() - start);
     SetSelection(start, end);
     EnsureCaretVisible();
 }
@@ -1055,7 +1058,9 @@ qsizetype TLfMemo::GetLineCount() const {
 
 void TLfMemo::LineScroll(int lines) {
     QScrollBar* bar = verticalScrollBar();
-    bar->setValue(bar->value() + lines);
+    // Summed wide: a caller's "all the way down" must not overflow an int.
+    const qint64 target = qint64{bar->value()} + lines;
+    bar->setValue(static_cast<int>(std::clamp<qint64>(target, bar->minimum(), bar->maximum())));
 }
 
 void TLfMemo::ScrollCaret() {

@@ -79,7 +79,11 @@ void TLineLayouts::DropShapes(qsizetype line) {
 
 void TLineLayouts::Changed(qsizetype pos, qsizetype firstLine, qsizetype oldLastLine,
                            qsizetype lineDelta) {
-    // The view puts a pre-edit text back where the caret went.
+    // The view puts a pre-edit text back where the caret went, which may be
+    // another line: the one it stood on is shaped again without it.
+    if (FPreeditLine >= 0) {
+        DropShapes(FPreeditLine);
+    }
     FPreedit = {};
     FPreeditLine = -1;
     // A long line edited within itself keeps the pieces before the edit and

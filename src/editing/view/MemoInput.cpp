@@ -48,6 +48,19 @@ TSurrounding SurroundingOf(const TTextBuffer& buffer, qsizetype caret) {
     return {from, to};
 }
 
+// A key's text is typed when it starts with a printable character or a tab;
+// judged by code point, so that a character beyond the BMP counts too.
+bool IsTypedText(const QString& text) {
+    if (text.isEmpty()) {
+        return false;
+    }
+    char32_t c = text.at(0).unicode();
+    if (text.size() > 1 && text.at(0).isHighSurrogate() && text.at(1).isLowSurrogate()) {
+        c = QChar::surrogateToUcs4(text.at(0), text.at(1));
+    }
+    return QChar::isPrint(c) || c == u'\t'; // a lone surrogate is not printable
+}
+
 } // namespace
 
 // ---- keyboard ----
@@ -98,8 +111,7 @@ bool TLfMemo::IsEditKey(QKeyEvent* e) const {
         return true;
     }
     const QString text = e->text();
-    return !text.isEmpty() && (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier) &&
-           (text.at(0).isPrint() || text.at(0) == u'\t');
+    return (mods == Qt::NoModifier || mods == Qt::GroupSwitchModifier) && IsTypedText(text);
 }
 
 bool TLfMemo::HandleKey(QKeyEvent* e) {
@@ -198,8 +210,7 @@ bool TLfMemo::HandleKey(QKeyEvent* e) {
         return true;
     }
     const QString text = e->text();
-    if (!text.isEmpty() && (text.at(0).isPrint() || text.at(0) == u'\t') &&
-        !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    if (IsTypedText(text) && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
         InsertTyped(view::ToCrLf(text));
         return true;
     }
@@ -465,6 +476,11 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
             // Relative to the caret: the input method takes back text it gave.
             from = std::clamp<qsizetype>(FCaret + event->replacementStart(), 0, FBuffer.Length());
             to = std::clamp<qsizetype>(from + event->replacementLength(), from, FBuffer.Length());
+            // A break is taken back whole: half of it would leave a lone CR or LF.
+            from = view::SnapToCaret(FBuffer, from);
+            if (view::SnapToCaret(FBuffer, to) != to) {
+                ++to;
+            }
         }
         const QString text = view::ToCrLf(event->commitString());
         if (Fits(to - from, text.size())) {
