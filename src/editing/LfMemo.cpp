@@ -77,10 +77,6 @@ qsizetype Shifted(qsizetype p, qsizetype pos, qsizetype removed, qsizetype added
 
 } // namespace
 
-QString ToViewBreaks(const QString& text) {
-    return view::ToCrLf(text);
-}
-
 TLfMemo::TLfMemo(QWidget* owner)
     : QAbstractScrollArea(owner), FLayouts(std::make_unique<view::TLineLayouts>(FBuffer)) {
     FGutterStrip = new TLfMemoStrip(this, m_FMemBitmap);
@@ -706,14 +702,18 @@ void TLfMemo::TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsi
     emit textChanged();
 }
 
+void TLfMemo::CheckLimit(qsizetype units) {
+    if (units > kMaxTextUnits) {
+        throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
+    }
+}
+
 void TLfMemo::Edit(qsizetype pos, qsizetype length, const QString& text, bool typing,
                    qsizetype caret) {
     if (length == 0 && text.isEmpty()) {
         return;
     }
-    if (FBuffer.Length() - length + text.size() > kMaxTextUnits) {
-        throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
-    }
+    CheckLimit(FBuffer.Length() - length + text.size());
     const qsizetype oldLines = FBuffer.LineCount();
     const qsizetype oldAnchor = FAnchor;
     const qsizetype oldCaret = FCaret;
@@ -734,6 +734,10 @@ void TLfMemo::Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype
     FDesiredX = -1;
     RestartBlink();
     TextChanged(pos, length, added, oldLines);
+    SelectionSettled(oldAnchor, oldCaret);
+}
+
+void TLfMemo::SelectionSettled(qsizetype oldAnchor, qsizetype oldCaret) {
     if (FCaret != oldCaret || FAnchor != oldAnchor) {
         emit cursorPositionChanged();
     }
@@ -791,15 +795,8 @@ void TLfMemo::ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldL
     FCaret = view::SnapToCaret(FBuffer, span->Caret);
     FDesiredX = -1;
     TextChanged(span->Pos, span->Removed, span->Inserted, oldLines);
-    if (FCaret != oldCaret || FAnchor != oldAnchor) {
-        emit cursorPositionChanged();
-    }
-    if (oldAnchor != oldCaret || FAnchor != FCaret) {
-        emit selectionChanged();
-    }
-    EmitStateSignals();
     EnsureCaretVisible();
-    UpdateInputMethod();
+    SelectionSettled(oldAnchor, oldCaret);
 }
 
 void TLfMemo::undo() {
@@ -881,9 +878,7 @@ qsizetype TLfMemo::TextLengthUnits() const {
 }
 
 void TLfMemo::SetText(const QString& value) {
-    if (value.size() > kMaxTextUnits) {
-        throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
-    }
+    CheckLimit(value.size());
     const QString text = view::ToCrLf(value);
     // Only the part that differs is replaced: the caret outside it stays,
     // the undo step holds no more than the change.
@@ -931,12 +926,8 @@ void TLfMemo::SetText(const QString& value) {
 }
 
 void TLfMemo::LoadText(QString value) {
-    if (value.size() > kMaxTextUnits) {
-        throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
-    }
-    if (view::HasLoneBreak(value)) {
-        value = view::ToCrLf(value);
-    }
+    CheckLimit(value.size());
+    value = view::ToCrLf(value); // the same string when it has only CR LF breaks
     FLayouts->SetPreedit({});
     const qsizetype oldLength = FBuffer.Length();
     const qsizetype added = value.size();

@@ -232,8 +232,12 @@ private:
     void InsertTyped(const QString& text);
     // False (and a beep) when the text would grow past what the view holds.
     bool Fits(qsizetype removed, qsizetype added);
+    // Raises EInvalidOperation when a text of `units` would pass what the view holds.
+    static void CheckLimit(qsizetype units);
     void DeleteRange(qsizetype from, qsizetype to);
     void EmitStateSignals();
+    // The selection and state signals and the input method's update after a change.
+    void SelectionSettled(qsizetype oldAnchor, qsizetype oldCaret);
 
     // ---- caret and selection ----
     void SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn = false);
@@ -315,8 +319,5 @@ private:
     TColumnMemo FColumnMemo[4];
     std::size_t FColumnMemoNext = 0;
 };
-
-// Turns CR LF, lone CR and lone LF into the view's own line breaks (CR LF).
-QString ToViewBreaks(const QString& text);
 
 } // namespace quillo::editing
