@@ -1289,9 +1289,6 @@ bool TREMatchEngine::Match(const char16_t* AStr) {
         for (const char16_t* p = FLeadStrings.Exec(AStr, end); p != nullptr;
              p = FLeadStrings.ExecNext()) {
             const char16_t* start = Back(p, FPreMatchLength, AStr);
-            if (FPreMatchLength == 0) {
-                start = p;
-            }
             if (start != nullptr && Found(start)) {
                 return true;
             }

@@ -71,6 +71,15 @@ TTextSearcher::TTextSearcher(const QString& pattern, bool useEngine, bool matchC
 
 TTextSearcher::~TTextSearcher() = default;
 
+const std::u16string& TTextSearcher::DecodedTemplate(const QString& replacement) {
+    // A line-by-line Replace All asks once a line: the template is read once.
+    if (!FDecoded || FDecodedFrom != replacement) {
+        FDecoded = FRegExp->DecodeTemplate(ToU16(replacement));
+        FDecodedFrom = replacement;
+    }
+    return *FDecoded;
+}
+
 TTextMatch TTextSearcher::Find(QStringView text, qsizetype from, TEmptyMatch empty) {
     if (FPattern.isEmpty() || from > text.size()) {
         return {};
@@ -110,7 +119,7 @@ QString TTextSearcher::Expand(QStringView text, const TTextMatch& match,
     if (!found) {
         return QString();
     }
-    return FromU16(rx.Substitute(rx.DecodeTemplate(ToU16(replacement))));
+    return FromU16(rx.Substitute(DecodedTemplate(replacement)));
 }
 
 TReplaceResult TTextSearcher::ReplaceAll(QStringView text, qsizetype from,
@@ -121,8 +130,7 @@ TReplaceResult TTextSearcher::ReplaceAll(QStringView text, qsizetype from,
         return result;
     }
     // One pass over the text where it lies, building the result as it goes.
-    const std::u16string decoded =
-        FTemplate ? FRegExp->DecodeTemplate(ToU16(replacement)) : std::u16string();
+    const std::u16string decoded = FTemplate ? DecodedTemplate(replacement) : std::u16string();
     auto next = [&, started = false](qsizetype last) mutable -> TTextMatch {
         if (!FRegExp) {
             const qsizetype pos = text.indexOf(FPattern, last);

@@ -9,6 +9,8 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 class TRxRegExp;
 
@@ -52,7 +54,10 @@ public:
 
 private:
     QString FPattern;
-    bool FTemplate;                     // the replacement is an engine template
+    bool FTemplate;                         // the replacement is an engine template
+    std::optional<std::u16string> FDecoded; // the template last read, and its source
+    QString FDecodedFrom;
+    const std::u16string& DecodedTemplate(const QString& replacement);
     std::unique_ptr<TRxRegExp> FRegExp; // null: exact literal search
 };
 
