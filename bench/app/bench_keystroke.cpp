@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QTest>
 
 #include <map>

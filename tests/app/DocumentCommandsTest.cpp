@@ -3,6 +3,7 @@
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
 #include "platform/SettingsStore.h"
+#include "support/FileBytes.h"
 #include "support/ScriptedPrompts.h"
 
 #include <gtest/gtest.h>
@@ -24,16 +25,8 @@ namespace {
 
 const QString kJapanese = QStringLiteral("日本語のテキスト\r\n二行目ｶﾅ");
 
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using quillo::testing::ReadBytes;
+using quillo::testing::WriteBytes;
 
 class DocumentCommandsTest : public ::testing::Test {
 protected:

@@ -2,6 +2,7 @@
 #include "app/codepage/DocumentWriter.h"
 #include "app/codepage/codepage.h"
 #include "editing/LfMemo.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -21,16 +22,8 @@ namespace codepage = quillo::codepage;
 
 constexpr int kWritableCodes[] = {0, 932, 51932, 65001, 1200, 1201};
 
-QByteArray ReadBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using quillo::testing::ReadBytes;
+using quillo::testing::WriteBytes;
 
 // Longer than two of the save's chunks, so that both threads and the slots
 // take part, with everything the writers treat apart scattered through it.

@@ -1,4 +1,5 @@
 #include "app/backup/BackupFile.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -14,16 +15,8 @@ using quillo::backup::WriteBackupFile;
 
 namespace {
 
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteRaw(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-}
+using quillo::testing::ReadBytes;
+using quillo::testing::WriteBytes;
 
 class BackupFileTest : public ::testing::Test {
 protected:
@@ -35,11 +28,11 @@ protected:
 
 TEST_F(BackupFileTest, WrittenAsUtf16LeWithMark) {
     WriteBackupFile(Path(), u"aあ\r\n");
-    EXPECT_EQ(ReadAll(Path()), QByteArray("\xFF\xFE"
-                                          "a\0"
-                                          "\x42\x30"
-                                          "\r\0\n\0",
-                                          10));
+    EXPECT_EQ(ReadBytes(Path()), QByteArray("\xFF\xFE"
+                                            "a\0"
+                                            "\x42\x30"
+                                            "\r\0\n\0",
+                                            10));
 }
 
 TEST_F(BackupFileTest, EveryUnitSurvivesTheRoundTrip) {
@@ -60,24 +53,24 @@ TEST_F(BackupFileTest, EveryUnitSurvivesTheRoundTrip) {
 }
 
 TEST_F(BackupFileTest, OldBackupWithoutMarkIsShiftJis) {
-    WriteRaw(Path(), QByteArray("\x93\xFA\x96\x7B\x8C\xEA\r\nabc"));
+    WriteBytes(Path(), QByteArray("\x93\xFA\x96\x7B\x8C\xEA\r\nabc"));
     EXPECT_EQ(ReadBackupFile(Path()).text, QStringLiteral("日本語\r\nabc"));
 }
 
 TEST_F(BackupFileTest, OldBackupStartingWithUtf8MarkBytesStaysShiftJis) {
     // Read as a UTF-8 mark this would be just "a".
-    WriteRaw(Path(), QByteArray("\xEF\xBB\xBF"
-                                "a"));
+    WriteBytes(Path(), QByteArray("\xEF\xBB\xBF"
+                                  "a"));
     const QString text = ReadBackupFile(Path()).text;
     ASSERT_GE(text.size(), 3);
     EXPECT_EQ(text.right(2), QString(QChar(0xFF7F)) + QLatin1Char('a')); // ｿa
 }
 
 TEST_F(BackupFileTest, TruncatedUtf16KeepsTheOddByte) {
-    WriteRaw(Path(), QByteArray("\xFF\xFE"
-                                "a\0"
-                                "b",
-                                5));
+    WriteBytes(Path(), QByteArray("\xFF\xFE"
+                                  "a\0"
+                                  "b",
+                                  5));
     const auto loaded = ReadBackupFile(Path());
     EXPECT_EQ(loaded.text, QStringLiteral("a") + QChar(0xDC62));
     EXPECT_EQ(loaded.badBytes, 1);

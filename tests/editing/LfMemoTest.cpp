@@ -1,5 +1,6 @@
 #include "editing/LfMemo.h"
 #include "editing/DisplayWidth.h"
+#include "support/MemoLook.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,7 @@ namespace {
 class MemoTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memo.SetStartLineNo(1);
-        memo.SetLineNoColumn(8);
-        QFont f(QStringLiteral("ＭＳ ゴシック"));
-        f.setPixelSize(13);
-        f.setStyleHint(QFont::TypeWriter);
-        memo.setFont(f);
-        memo.resize(600, 300);
+        quillo::testing::ApplyMainWindowLook(memo);
         memo.show();
         QApplication::processEvents();
     }

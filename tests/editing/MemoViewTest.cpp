@@ -6,6 +6,7 @@
 #include "editing/text/TextBuffer.h"
 #include "editing/view/LineLayouts.h"
 #include "editing/view/TextMoves.h"
+#include "support/MemoLook.h"
 
 #include <gtest/gtest.h>
 
@@ -32,13 +33,7 @@ namespace {
 class MemoViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        memo.SetStartLineNo(1);
-        memo.SetLineNoColumn(8);
-        QFont f(QStringLiteral("ＭＳ ゴシック"));
-        f.setPixelSize(13);
-        f.setStyleHint(QFont::TypeWriter);
-        memo.setFont(f);
-        memo.resize(600, 300);
+        quillo::testing::ApplyMainWindowLook(memo);
         memo.show();
         memo.setFocus();
         QApplication::processEvents();

@@ -66,25 +66,19 @@ public:
 
     void ShowException(QWidget*, const QString& message) override { Errors.push_back(message); }
 
-    // Print dialogs answer from PrintDialogAnswers (true: accepted).
-    std::deque<bool> PrintDialogAnswers;
-    bool ExecutePrintDialog(QWidget*, printing::THxPrintDialog&) override { return NextPrint(); }
+    // No test scripts the print dialogs: reaching one is a failure.
+    bool ExecutePrintDialog(QWidget*, printing::THxPrintDialog&) override { return NoPrint(); }
     bool ExecutePrinterSetupDialog(QWidget*, printing::THxPrinterSetupDialog&) override {
-        return NextPrint();
+        return NoPrint();
     }
     bool ExecutePageSetupDialog(QWidget*, printing::TPageSetupDialog&) override {
-        return NextPrint();
+        return NoPrint();
     }
 
 private:
-    bool NextPrint() {
-        if (PrintDialogAnswers.empty()) {
-            ADD_FAILURE() << "unscripted print dialog";
-            return false;
-        }
-        const bool a = PrintDialogAnswers.front();
-        PrintDialogAnswers.pop_front();
-        return a;
+    static bool NoPrint() {
+        ADD_FAILURE() << "unscripted print dialog";
+        return false;
     }
     app::TFileDialogAnswer NextFile(const app::TFileDialogRequest& r) {
         FileRequests.push_back(r);
