@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/codepage/codepage.h"
+
 #include <QByteArrayView>
 
 #include <initializer_list>
@@ -18,6 +20,31 @@ inline bool StartsWithBytes(QByteArrayView bytes, std::initializer_list<unsigned
         }
     }
     return true;
+}
+
+// The byte-order mark a text begins with: its code and length (0, 0 for none).
+// A UTF-32 mark is read before the UTF-16 mark it begins with.
+struct ByteMark {
+    int code = 0;
+    qsizetype length = 0;
+};
+inline ByteMark MarkOf(QByteArrayView bytes) {
+    if (StartsWithBytes(bytes, {0xEF, 0xBB, 0xBF})) {
+        return {kUtf8, 3};
+    }
+    if (StartsWithBytes(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
+        return {kUtf32Le, 4};
+    }
+    if (StartsWithBytes(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
+        return {kUtf32Be, 4};
+    }
+    if (StartsWithBytes(bytes, {0xFF, 0xFE})) {
+        return {kUtf16Le, 2};
+    }
+    if (StartsWithBytes(bytes, {0xFE, 0xFF})) {
+        return {kUtf16Be, 2};
+    }
+    return {};
 }
 
 // How a document in a code is written: the encoder's code and the byte-order

@@ -21,25 +21,6 @@ constexpr qsizetype kSampleBytes = kDetectSampleBytes;
 // How much better (in log-likelihood) UTF-16 must read than ASCII to win over it.
 constexpr double kAsciiMargin = 8.0;
 
-int markedCode(QByteArrayView bytes) {
-    if (StartsWithBytes(bytes, {0xEF, 0xBB, 0xBF})) {
-        return kUtf8;
-    }
-    if (StartsWithBytes(bytes, {0xFF, 0xFE, 0x00, 0x00})) {
-        return kUtf32Le;
-    }
-    if (StartsWithBytes(bytes, {0x00, 0x00, 0xFE, 0xFF})) {
-        return kUtf32Be;
-    }
-    if (StartsWithBytes(bytes, {0xFF, 0xFE})) {
-        return kUtf16Le;
-    }
-    if (StartsWithBytes(bytes, {0xFE, 0xFF})) {
-        return kUtf16Be;
-    }
-    return 0;
-}
-
 bool isIso2022Jp(QByteArrayView bytes) {
     for (qsizetype i = 0; i + 2 < bytes.size(); ++i) {
         if (bytes[i] == '\x1B' &&
@@ -91,7 +72,7 @@ int DetectCodePage(QByteArrayView bytes) {
     if (bytes.isEmpty()) {
         return kShiftJis;
     }
-    if (const int marked = markedCode(bytes)) {
+    if (const int marked = MarkOf(bytes).code) {
         return marked;
     }
     const bool whole = bytes.size() <= kSampleBytes;

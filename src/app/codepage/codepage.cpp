@@ -33,21 +33,13 @@ ConvertResult ConvertCodePage(int from, int to, QByteArrayView bytes) {
 }
 
 CodeChoice ChooseCode(QByteArrayView head, int requestedCode) {
-    CodeChoice choice{requestedCode < 0 ? DetectCodePage(head) : requestedCode, 0};
-    if (StartsWithBytes(head, {0xEF, 0xBB, 0xBF})) {
-        choice = {kUtf8, 3};
-    }
-    if (StartsWithBytes(head, {0xFF, 0xFE})) {
-        choice = {kUtf16Le, 2};
-    }
-    if (StartsWithBytes(head, {0xFE, 0xFF})) {
-        choice = {kUtf16Be, 2};
-    }
-    if (StartsWithBytes(head, {0xFF, 0xFE, 0x00, 0x00})) {
-        choice = {kUtf32Le, 4};
-    }
-    if (StartsWithBytes(head, {0x00, 0x00, 0xFE, 0xFF})) {
-        choice = {kUtf32Be, 4};
+    // A byte-order mark wins over the requested and the detected code.
+    const ByteMark mark = MarkOf(head);
+    CodeChoice choice{requestedCode < 0 ? 0 : requestedCode, mark.length};
+    if (mark.length > 0) {
+        choice.code = mark.code;
+    } else if (requestedCode < 0) {
+        choice.code = DetectCodePage(head);
     }
     if (choice.code == kWestern || choice.code == kUsAscii) {
         // Plain text named Western or ASCII is read as Shift-JIS, its superset here.
