@@ -65,7 +65,7 @@ void TWin2kAppForm::Timer1Timer() {
         zkOverlayIcon1->SetImageIndex(2);
         platform::EnsureAppDataFolder();
         if (Memo1->Modified()) {
-            FBackupSlots->WriteBackup(Memo1->Text(), FFileName, CodePage);
+            FBackupSlots->WriteBackup(Memo1->TextView(), FFileName, CodePage);
             FBackupNum = FBackupSlots->BackupNum();
             FBackupFile = FBackupSlots->BackupFile();
             Timer1->stop();

@@ -6,16 +6,10 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDragEnterEvent>
 #include <QGuiApplication>
-#include <QInputMethod>
-#include <QKeyEvent>
-#include <QMenu>
-#include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyleHints>
-#include <QTextCharFormat>
 
 #include <algorithm>
 #include <cmath>
@@ -47,7 +41,6 @@ namespace {
 
 constexpr qsizetype kMaxTextUnits = qsizetype{1} << 30;
 // Whole-text changes of texts this long swap the text instead of copying it.
-constexpr qsizetype kWholeSwapUnits = qsizetype{1} << 16;
 // Lines shorter than this are measured for the ruler in one go.
 constexpr qsizetype kShortColumns = 4096;
 
@@ -905,7 +898,7 @@ void TLfMemo::SetText(const QString& value) {
     const qsizetype removed = old.size() - prefix - suffix;
     const qsizetype added = text.size() - prefix - suffix;
     FHistory.BreakRun();
-    if (old.size() >= kWholeSwapUnits && removed + added > old.size()) {
+    if (old.size() >= TEditHistory::kWholeUnits && removed + added > old.size()) {
         // Most of a big text changes (a Replace All over the whole document):
         // the old text moves into the history as it is instead of being copied.
         const qsizetype oldLines = FBuffer.LineCount();

@@ -10,10 +10,6 @@ namespace quillo::editing {
 
 namespace {
 
-// A change of the whole text at least this long is swapped in and out of the
-// buffer instead of copied.
-constexpr qsizetype kWholeUnits = qsizetype{1} << 16;
-
 // The texts of a change live in its step's pool, so that a Replace All of a
 // million matches costs one allocation per step, not two per change.
 struct TChange {
@@ -125,7 +121,8 @@ void TEditHistory::TState::Record(TTextBuffer& buffer, qsizetype pos, qsizetype 
     TStep& step = s.Steps[s.Current - 1];
     const qsizetype inserted = text.size();
 
-    if (owned != nullptr || (pos == 0 && length == buffer.Length() && length >= kWholeUnits)) {
+    if (owned != nullptr ||
+        (pos == 0 && length == buffer.Length() && length >= TEditHistory::kWholeUnits)) {
         TChange change{pos, 0, length, 0, inserted, static_cast<int>(step.Wholes.size())};
         step.Wholes.push_back(buffer.Take());
         buffer.Assign(owned != nullptr ? std::move(*owned) : text.toString());

@@ -27,6 +27,10 @@ struct TEditSpan {
 
 class TEditHistory {
 public:
+    // A change of the whole text at least this long is swapped in and out of
+    // the buffer instead of copied.
+    static constexpr qsizetype kWholeUnits = qsizetype{1} << 16;
+
     TEditHistory();
     ~TEditHistory();
 

@@ -258,11 +258,6 @@ qsizetype TLineIndex::LineStart(qsizetype line) const {
     return LocateLine(line).Start;
 }
 
-qsizetype TLineIndex::LineLength(qsizetype line) const {
-    const TLoc loc = LocateLine(line);
-    return FBlocks[loc.Block][loc.Index];
-}
-
 void TLineIndex::LineSpan(qsizetype line, qsizetype& start, qsizetype& length) const {
     const TLoc loc = LocateLine(line);
     start = loc.Start;

@@ -25,9 +25,7 @@ public:
     qsizetype LineCount() const { return FTotalLines; }
     qsizetype Length() const { return FTotalUnits; }
     qsizetype LineStart(qsizetype line) const;
-    // Length of the line with its LF (none on the last line).
-    qsizetype LineLength(qsizetype line) const;
-    // Start and length in one walk of the tree.
+    // Start and length (with its LF; none on the last line) in one walk of the tree.
     void LineSpan(qsizetype line, qsizetype& start, qsizetype& length) const;
     qsizetype LineOfPos(qsizetype pos) const;
 

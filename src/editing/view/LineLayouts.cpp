@@ -72,9 +72,6 @@ void TLineLayouts::DropShapes(qsizetype line) {
         return;
     }
     it->second.Shaped.clear();
-    for (TPiece& p : it->second.Pieces) {
-        p.Shaped = false;
-    }
 }
 
 void TLineLayouts::Changed(qsizetype pos, qsizetype firstLine, qsizetype oldLastLine,
@@ -143,7 +140,7 @@ TLineLayouts::TLine& TLineLayouts::Line(qsizetype line) {
     const qsizetype start = FBuffer.LineStart(line);
     entry.Length = FBuffer.LineEnd(line) - start;
     if (entry.Length <= kLongLine) {
-        entry.Pieces.push_back({0, entry.Length, 0, false});
+        entry.Pieces.push_back({0, entry.Length, 0});
     } else {
         BuildPieces(entry, start, {});
     }
@@ -172,12 +169,12 @@ void TLineLayouts::BuildPieces(TLine& entry, qsizetype lineStart, const std::vec
         // After an edit the old widths stand in for the shifted pieces.
         const qreal width =
             k < old.size() && k > 0 ? old[k].Width : Estimate(lineStart + p, lineStart + end);
-        entry.Pieces.push_back({p, end, width, false});
+        entry.Pieces.push_back({p, end, width});
         p = end;
         ++k;
     }
     if (entry.Pieces.empty()) {
-        entry.Pieces.push_back({0, 0, 0, false});
+        entry.Pieces.push_back({0, 0, 0});
     }
 }
 
@@ -283,7 +280,6 @@ TLineLayouts::TShaped& TLineLayouts::Shape(TLine& entry, qsizetype line, std::si
     } else {
         piece.Width = 0;
     }
-    piece.Shaped = true;
     return entry.Shaped.emplace(index, std::move(shaped)).first->second;
 }
 

@@ -59,7 +59,6 @@ public:
     // The font the view draws with; tab stops every 8 advances of '0'.
     void SetFont(const QFont& font);
     qreal TabDistance() const { return FOption.tabStopDistance(); }
-    qreal Ascent() const { return FAscent; }
 
     void SetPreedit(const TPreedit& preedit);
     const TPreedit& Preedit() const { return FPreedit; }
@@ -86,15 +85,11 @@ public:
     void Draw(QPainter& painter, qsizetype line, qreal x0, qreal top, qreal clipLeft,
               qreal clipRight, const TLineStyle& style);
 
-    // Number of lines held, for tests.
-    std::size_t CachedLines() const { return FLines.size(); }
-
 private:
     struct TPiece {
         qsizetype Start = 0; // relative to the line start
         qsizetype End = 0;
         qreal Width = 0;
-        bool Shaped = false;
     };
     struct TShaped {
         std::unique_ptr<QTextLayout> Layout;
