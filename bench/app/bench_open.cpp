@@ -13,7 +13,7 @@
 #include "PeakMemory.h"
 
 #include "app/DocumentIO.h"
-#include "app/codepage/TextEncoder.h"
+#include "codepage/TextEncoder.h"
 #include "editing/LfMemo.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 #include "BenchText.h"
 
-#include "app/codepage/JapaneseTables.h"
+#include "codepage/JapaneseTables.h"
 
 #include <QDir>
 #include <QFile>

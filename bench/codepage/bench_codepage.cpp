@@ -10,10 +10,10 @@
 #include "BenchText.h"
 #include "PeakMemory.h"
 
-#include "app/codepage/DocumentWriter.h"
-#include "app/codepage/TextEncoder.h"
-#include "app/codepage/TextFileReader.h"
-#include "app/codepage/codepage.h"
+#include "codepage/DocumentWriter.h"
+#include "codepage/TextEncoder.h"
+#include "codepage/TextFileReader.h"
+#include "codepage/codepage.h"
 
 #include <QDir>
 #include <QElapsedTimer>

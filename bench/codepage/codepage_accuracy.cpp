@@ -6,9 +6,9 @@
 // Each sample is a window of the corpus text encoded with our own writers
 // (Windows' mappings, no byte-order mark) and cut at a character boundary to at
 // most 16, 64, 256 or 4096 bytes.
-#include "app/codepage/CodePageDetector.h"
-#include "app/codepage/TextEncoder.h"
-#include "app/codepage/codepage.h"
+#include "codepage/CodePageDetector.h"
+#include "codepage/TextEncoder.h"
+#include "codepage/codepage.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,7 @@
 #include "app/CodeExchangeForm.h"
 
 #include "app/AppStrings.h"
+#include "codepage/DocumentCodes.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -20,9 +21,7 @@ TCodeExchangeDlg::TCodeExchangeDlg(QWidget* owner) : QDialog(owner) {
     layout->addWidget(Label1);
     ComboBox1 = new QComboBox(this);
     ComboBox1->setFont(bold);
-    ComboBox1->addItems({QStringLiteral("自動認識"), QStringLiteral("Shift-JIS"),
-                         QStringLiteral("EUC-JP"), QStringLiteral("UTF-8"),
-                         QStringLiteral("Unicode"), QStringLiteral("Unicode Big endian")});
+    ComboBox1->addItems(codepage::RereadList());
     ComboBox1->setCurrentIndex(0);
     layout->addWidget(ComboBox1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

@@ -1,15 +1,13 @@
 #include "app/DocumentIO.h"
 
-#include "app/codepage/DocumentWriter.h"
-#include "app/codepage/codepage.h"
+#include "codepage/DocumentWriter.h"
+#include "codepage/codepage.h"
 #include "editing/LfMemo.h"
+#include "platform/FileSync.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <utility>
 
@@ -28,18 +26,6 @@ codepage::LoadedText ReadDocument(const QString& path, int requestedCode) {
 
 // How much is written before the disk is asked to start on it.
 constexpr qint64 kWritebackBytes = 32 * 1024 * 1024;
-
-// The rename that ends a save lasts through a crash only once the folder's
-// entry is on disk too.  The new file is complete and in place already, so a
-// folder that cannot be synced (some file systems refuse) fails nothing.
-void SyncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
 
 } // namespace
 
@@ -78,8 +64,8 @@ void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code)
             return false;
         }
         offset += bytes.size();
-        if (fd >= 0 && offset - started >= kWritebackBytes) {
-            ::sync_file_range(fd, started, offset - started, SYNC_FILE_RANGE_WRITE); // a hint only
+        if (offset - started >= kWritebackBytes) {
+            platform::StartWriteback(fd, started, offset - started);
             started = offset;
         }
         return true;
@@ -91,7 +77,7 @@ void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code)
                              .arg(QDir::toNativeSeparators(path), reason)
                              .toStdString());
     }
-    SyncFolderOf(path);
+    platform::SyncFolderOf(path);
 }
 
 } // namespace quillo::app

@@ -19,10 +19,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The codes of every code list the window shows, in their order: detection
-// (-1) first, then the five document codes.  The save-as list starts at 932.
-inline constexpr int kDocumentCodes[] = {-1, 932, 51932, 65001, 1200, 1201};
-
 struct TLoadResult {
     int CodePage = 0;
     qsizetype BadBytes = 0; // bytes the code could not read, kept as U+DC00 + byte

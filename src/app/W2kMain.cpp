@@ -6,7 +6,7 @@
 #include "app/ColorValue.h"
 #include "app/FontDialog.h"
 #include "app/PreferenceDialog.h"
-#include "app/backup/BackupSlots.h"
+#include "backup/BackupSlots.h"
 #include "editing/LfMemo.h"
 #include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"

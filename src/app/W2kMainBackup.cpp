@@ -3,9 +3,9 @@
 #include "accessories/zkOverlayIcon.h"
 #include "app/AppStrings.h"
 #include "app/W2kMain.h"
-#include "app/backup/BackupSlots.h"
-#include "app/backup/BackupStrings.h"
-#include "app/backup/FileTypeRegistration.h"
+#include "backup/BackupSlots.h"
+#include "backup/BackupStrings.h"
+#include "backup/FileTypeRegistration.h"
 #include "editing/LfMemo.h"
 #include "platform/DataFolder.h"
 

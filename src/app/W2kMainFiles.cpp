@@ -5,7 +5,8 @@
 #include "app/CodeExchangeForm.h"
 #include "app/DocumentIO.h"
 #include "app/W2kMain.h"
-#include "app/codepage/codepage.h"
+#include "codepage/DocumentCodes.h"
+#include "codepage/codepage.h"
 #include "editing/LfMemo.h"
 
 #include <QAction>
@@ -21,29 +22,7 @@
 namespace quillo::app {
 namespace {
 
-const QStringList kSaveFilters = {QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
-                                  QStringLiteral("すべてのファイル - EUC-JP(*.*)"),
-                                  QStringLiteral("すべてのファイル - UTF-8(*.*)"),
-                                  QStringLiteral("すべてのファイル - Unicode(*.*)"),
-                                  QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
-
-const QStringList kOpenFilters = {QStringLiteral("すべてのファイル - 自動判別 (*.*)"),
-                                  QStringLiteral("すべてのファイル - ShiftJIS(*.*)"),
-                                  QStringLiteral("すべてのファイル - EUC-JP(*.*)"),
-                                  QStringLiteral("すべてのファイル - UTF-8(*.*)"),
-                                  QStringLiteral("すべてのファイル - Unicode(*.*)"),
-                                  QStringLiteral("すべてのファイル - Unicode Big-Endian(*.*)")};
-
 const QString kAskSaveBeforeRead = QStringLiteral("読み込み前にファイルを保存しますか？");
-
-int SaveFilterIndexOf(int code) {
-    for (int i = 1; i <= 5; ++i) {
-        if (kDocumentCodes[i] == code) {
-            return i;
-        }
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -118,17 +97,17 @@ void TWin2kAppForm::FileOpen1Execute() {
         }
         SetOverlay(5, QStringLiteral("ファイルを選択してください"));
         TFileDialogRequest request;
-        request.Filters = kOpenFilters;
+        request.Filters = codepage::OpenFilterList();
         request.FilterIndex = OpenDialogFilterIndex;
         request.FileName = OpenDialogFileName;
         const TFileDialogAnswer answer = FPrompts.OpenFileDialog(this, request);
         if (answer.Accepted && !answer.FileName.isEmpty()) {
-            OpenDialogFilterIndex = std::clamp(answer.FilterIndex, 1, 6);
+            OpenDialogFilterIndex = std::clamp(answer.FilterIndex, 1, int(request.Filters.size()));
             OpenDialogFileName = answer.FileName;
             SetOverlay(1, QStringLiteral("ファイルを開いています"));
             const QString path = QFileInfo(answer.FileName).absoluteFilePath();
             const TLoadResult r =
-                LoadTextFile(*Memo1, path, kDocumentCodes[OpenDialogFilterIndex - 1]);
+                LoadTextFile(*Memo1, path, codepage::OpenListCode(OpenDialogFilterIndex - 1));
             AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
         }
         SetOverlay(-1, QString());
@@ -147,7 +126,7 @@ void TWin2kAppForm::LfFileHistory1ItemClick(const QString& path) {
         const QFileInfo info(path);
         if (info.exists()) {
             const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(),
-                                               kDocumentCodes[OpenDialogFilterIndex - 1]);
+                                               codepage::OpenListCode(OpenDialogFilterIndex - 1));
             AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
         }
         Memo1->SetSelStart(0);
@@ -214,7 +193,7 @@ void TWin2kAppForm::CodeExchange1Execute() {
         // The file is decoded straight from the chosen code, so no character
         // is lost on the way; a byte-order mark still wins.
         const int index = dialog.ComboBox1->currentIndex();
-        const int requested = kDocumentCodes[std::clamp(index, 0, 5)];
+        const int requested = codepage::OpenListCode(index);
         const TLoadResult r = ReloadTextFile(*Memo1, FFileName, requested);
         if (index == 0) {
             CodePage = r.CodePage;
@@ -261,13 +240,13 @@ bool TWin2kAppForm::SaveFile() {
 
 bool TWin2kAppForm::SaveFileAs() {
     TFileDialogRequest request;
-    request.Filters = kSaveFilters;
+    request.Filters = codepage::SaveFilterList();
     request.DefaultSuffix = QStringLiteral("txt");
     request.FileName = FFileName;
     const int writer =
         codepage::HasDocumentWriter(CodePage) ? CodePage : codepage::SuggestedWriterCode(CodePage);
-    if (const int index = SaveFilterIndexOf(writer == 0 ? 932 : writer); index > 0) {
-        SaveDialogFilterIndex = index;
+    if (const int index = codepage::SaveListIndexOf(writer); index >= 0) {
+        SaveDialogFilterIndex = index + 1;
     }
     request.FilterIndex = SaveDialogFilterIndex;
     SetOverlay(5, QStringLiteral("ファイルを保存しますか？"));
@@ -275,7 +254,8 @@ bool TWin2kAppForm::SaveFileAs() {
     if (!answer.Accepted || answer.FileName.isEmpty()) {
         return false;
     }
-    SaveDialogFilterIndex = std::clamp(answer.FilterIndex, 1, 5);
+    SaveDialogFilterIndex =
+        std::clamp(answer.FilterIndex, 1, int(codepage::SaveFilterList().size()));
     SetOverlay(3, QStringLiteral("保存中です"));
     if (QFileInfo::exists(answer.FileName)) {
         const auto reply = FPrompts.MessageDlg(
@@ -287,7 +267,7 @@ bool TWin2kAppForm::SaveFileAs() {
             return false;
         }
     }
-    const int code = kDocumentCodes[SaveDialogFilterIndex];
+    const int code = codepage::SaveListCode(SaveDialogFilterIndex - 1);
     EncodeDocument(*Memo1, answer.FileName, code);
     CodePage = code;
     FFileName = answer.FileName;

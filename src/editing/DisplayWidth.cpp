@@ -1,6 +1,6 @@
 #include "editing/DisplayWidth.h"
 
-#include "app/codepage/SjisByteLength.h"
+#include "codepage/SjisByteLength.h"
 
 namespace quillo::editing {
 

@@ -1,6 +1,6 @@
 #include "app/DocumentIO.h"
-#include "app/codepage/DocumentWriter.h"
-#include "app/codepage/codepage.h"
+#include "codepage/DocumentWriter.h"
+#include "codepage/codepage.h"
 #include "editing/LfMemo.h"
 #include "support/FileBytes.h"
 

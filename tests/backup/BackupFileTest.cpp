@@ -1,4 +1,4 @@
-#include "app/backup/BackupFile.h"
+#include "backup/BackupFile.h"
 #include "support/FileBytes.h"
 
 #include <gtest/gtest.h>

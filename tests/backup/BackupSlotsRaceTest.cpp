@@ -1,7 +1,7 @@
 // Copies of the program starting at the same moment: threads with their own
 // settings objects, and real processes of this test program.
 
-#include "app/backup/BackupSlots.h"
+#include "backup/BackupSlots.h"
 #include "platform/Processes.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/backup/BackupSlots.h"
-#include "app/backup/BackupFile.h"
-#include "app/backup/BackupStrings.h"
+#include "backup/BackupSlots.h"
+#include "backup/BackupFile.h"
+#include "backup/BackupStrings.h"
 #include "platform/DataFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/backup/FileTypeRegistration.h"
+#include "backup/FileTypeRegistration.h"
 #include "platform/FileTypes.h"
 #include "platform/MimeAppsList.h"
 

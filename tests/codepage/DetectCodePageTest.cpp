@@ -1,4 +1,4 @@
-#include "app/codepage/codepage.h"
+#include "codepage/codepage.h"
 
 #include <gtest/gtest.h>
 

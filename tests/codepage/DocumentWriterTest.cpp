@@ -1,6 +1,6 @@
-#include "app/codepage/DocumentWriter.h"
-#include "app/codepage/JapaneseTables.h"
-#include "app/codepage/codepage.h"
+#include "codepage/DocumentWriter.h"
+#include "codepage/JapaneseTables.h"
+#include "codepage/codepage.h"
 
 #include <gtest/gtest.h>
 

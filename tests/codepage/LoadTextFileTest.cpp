@@ -1,5 +1,5 @@
-#include "app/codepage/JapaneseTables.h"
-#include "app/codepage/codepage.h"
+#include "codepage/JapaneseTables.h"
+#include "codepage/codepage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "app/codepage/CodePageDetector.h"
-#include "app/codepage/TextDecoder.h"
-#include "app/codepage/TextFileReader.h"
-#include "app/codepage/codepage.h"
+#include "codepage/CodePageDetector.h"
+#include "codepage/TextDecoder.h"
+#include "codepage/TextFileReader.h"
+#include "codepage/codepage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "app/codepage/SjisByteLength.h"
-#include "app/codepage/codepage.h"
+#include "codepage/SjisByteLength.h"
+#include "codepage/codepage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/codepage/TextDecoder.h"
+#include "codepage/TextDecoder.h"
 
 #include <gtest/gtest.h>
 

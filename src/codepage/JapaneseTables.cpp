@@ -1,4 +1,4 @@
-#include "app/codepage/JapaneseTables.h"
+#include "codepage/JapaneseTables.h"
 
 #include <iconv.h>
 

@@ -11,7 +11,7 @@
 // searched first; when all are held a window takes the first free number
 // above 20, which a later recovery searches too.
 
-#include "app/codepage/codepage.h"
+#include "codepage/codepage.h"
 
 #include <QSettings>
 #include <QString>

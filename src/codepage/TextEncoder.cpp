@@ -1,8 +1,9 @@
-#include "app/codepage/TextEncoder.h"
+#include "codepage/TextEncoder.h"
 
-#include "app/codepage/CodePageNames.h"
-#include "app/codepage/JapaneseTables.h"
-#include "app/codepage/codepage.h"
+#include "codepage/CodePageNames.h"
+#include "codepage/DocumentCodes.h"
+#include "codepage/JapaneseTables.h"
+#include "codepage/codepage.h"
 
 #include <bit>
 #include <cerrno>
@@ -286,33 +287,12 @@ QByteArray encodeIconv(QStringView text, int code, qsizetype& substituted) {
 
 } // namespace
 
-TextEncoder::TextEncoder(int code) {
-    switch (code) {
-    case 0:
-    case 932:
-        kind_ = Kind::Cp932;
-        break;
-    case 51932:
-        kind_ = Kind::Euc;
-        break;
-    case 65001:
-        kind_ = Kind::Utf8;
-        break;
-    case 1200:
-        kind_ = Kind::Utf16Le;
-        break;
-    case 1201:
-        kind_ = Kind::Utf16Be;
-        break;
-    default:
-        throw ECodePageError("文字コード " + std::to_string(code) + " では保存できません。");
-    }
-}
+TextEncoder::TextEncoder(int code) : kind_(WriterCodeOf(code).form) {}
 
 std::size_t TextEncoder::byteBound(std::size_t units) const {
     // Three bytes a unit at most (a pair takes four for two), plus the slack
     // of a word store past the last byte.
-    return (kind_ == Kind::Utf8 ? 3 : 2) * units + 4;
+    return (kind_ == CodeForm::Utf8 ? 3 : 2) * units + 4;
 }
 
 std::size_t TextEncoder::cutPoint(const char16_t* s, std::size_t n, std::size_t at) {
@@ -323,7 +303,8 @@ std::size_t TextEncoder::cutPoint(const char16_t* s, std::size_t n, std::size_t 
 }
 
 bool TextEncoder::copiesUnits() const {
-    return kind_ == (std::endian::native == std::endian::big ? Kind::Utf16Be : Kind::Utf16Le);
+    return kind_ ==
+           (std::endian::native == std::endian::big ? CodeForm::Utf16Be : CodeForm::Utf16Le);
 }
 
 std::size_t TextEncoder::encode(const char16_t* s, std::size_t n, char* bytes,
@@ -331,19 +312,19 @@ std::size_t TextEncoder::encode(const char16_t* s, std::size_t n, char* bytes,
     auto* out = reinterpret_cast<std::uint8_t*>(bytes);
     const JapaneseTables& t = JapaneseTables::instance();
     switch (kind_) {
-    case Kind::Cp932:
+    case CodeForm::ShiftJis:
         return encodeJapanese(
             s, n, out, [&t](char16_t u) { return t.cp932Code(u); }, substituted);
-    case Kind::Euc:
+    case CodeForm::EucJp:
         return encodeJapanese(
             s, n, out, [&t](char16_t u) { return t.eucCode(u); }, substituted);
-    case Kind::Utf8:
+    case CodeForm::Utf8:
         return encodeUtf8(s, n, out, substituted);
-    case Kind::Utf16Le:
-    case Kind::Utf16Be:
+    case CodeForm::Utf16Le:
+    case CodeForm::Utf16Be:
         break;
     }
-    return encodeUtf16(s, n, out, kind_ == Kind::Utf16Be);
+    return encodeUtf16(s, n, out, kind_ == CodeForm::Utf16Be);
 }
 
 QByteArray EncodeText(QStringView text, int code, QByteArrayView mark, qsizetype* substituted) {

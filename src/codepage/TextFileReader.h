@@ -4,7 +4,7 @@
 // code (as LoadTextFile would on the whole file), then the file is read in
 // chunks, each decoded on two threads straight into the one output string.
 
-#include "app/codepage/codepage.h"
+#include "codepage/codepage.h"
 
 #include <QIODevice>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "app/backup/FileTypeRegistration.h"
+#include "backup/FileTypeRegistration.h"
 
-#include "app/backup/BackupStrings.h"
+#include "backup/BackupStrings.h"
 #include "platform/FileTypes.h"
 #include "platform/MimeAppsList.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/codepage/codepage.h"
+#include "codepage/codepage.h"
 
 #include <QByteArrayView>
 
@@ -46,13 +46,5 @@ inline ByteMark MarkOf(QByteArrayView bytes) {
     }
     return {};
 }
-
-// How a document in a code is written: the encoder's code and the byte-order
-// mark in front.  Throws ECodePageError for a code without a writer.
-struct WriterForm {
-    int code = 0;
-    QByteArrayView mark;
-};
-WriterForm WriterFormOf(int code);
 
 } // namespace quillo::codepage

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "codepage/DocumentCodes.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QStringView>
@@ -8,14 +10,12 @@
 
 namespace quillo::codepage {
 
-// Writes UTF-16 text in one of the document codes (0 and 932, 51932, 65001,
-// 1200, 1201), with no byte-order mark, a piece at a time.  A lone surrogate
-// U+DC00..U+DCFF (a byte the reader could not decode) is written back as that
-// byte in every code but UTF-16, which keeps it.  A character the code cannot
-// hold becomes its default character ('?'; U+FFFD in UTF-8) and is counted.
-// Every unit's bytes depend on that unit alone, or on the pair it belongs to,
-// so pieces that end at cut points (see cutPoint) can be encoded apart, on
-// any thread, and joined.
+// Writes UTF-16 text in one of the document codes (see DocumentCodes), with no byte-order mark, a
+// piece at a time.  A lone surrogate U+DC00..U+DCFF (a byte the reader could not decode) is written
+// back as that byte in every code but UTF-16, which keeps it.  A character the code cannot hold
+// becomes its default character ('?'; U+FFFD in UTF-8) and is counted. Every unit's bytes depend on
+// that unit alone, or on the pair it belongs to, so pieces that end at cut points (see cutPoint)
+// can be encoded apart, on any thread, and joined.
 class TextEncoder {
 public:
     // Throws ECodePageError for a code it cannot write.
@@ -36,8 +36,7 @@ public:
     bool copiesUnits() const;
 
 private:
-    enum class Kind { Cp932, Euc, Utf8, Utf16Le, Utf16Be };
-    Kind kind_;
+    CodeForm kind_;
 };
 
 // Encodes the whole text in one code (any code iconv knows besides the

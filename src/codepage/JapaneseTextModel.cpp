@@ -1,6 +1,6 @@
-#include "app/codepage/JapaneseTextModel.h"
+#include "codepage/JapaneseTextModel.h"
 
-#include "app/codepage/JapaneseTables.h"
+#include "codepage/JapaneseTables.h"
 
 namespace quillo::codepage {
 namespace {

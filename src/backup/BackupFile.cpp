@@ -1,4 +1,4 @@
-#include "app/backup/BackupFile.h"
+#include "backup/BackupFile.h"
 
 #include <QDir>
 #include <QFile>

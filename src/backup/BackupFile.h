@@ -4,7 +4,7 @@
 // every character survives; files of earlier versions carry no mark and are
 // Shift-JIS.
 
-#include "app/codepage/codepage.h"
+#include "codepage/codepage.h"
 
 #include <QString>
 #include <QStringView>

@@ -1,8 +1,9 @@
-#include "app/codepage/TextDecoder.h"
+#include "codepage/TextDecoder.h"
 
-#include "app/codepage/CodePageNames.h"
-#include "app/codepage/JapaneseTables.h"
-#include "app/codepage/codepage.h"
+#include "codepage/CodePageNames.h"
+#include "codepage/DocumentCodes.h"
+#include "codepage/JapaneseTables.h"
+#include "codepage/codepage.h"
 
 #include <algorithm>
 #include <array>
@@ -125,34 +126,33 @@ std::size_t countBreakBytes(const char* in, std::size_t n) {
 } // namespace
 
 TextDecoder::TextDecoder(int code, bool crlf) : crlf_(crlf) {
-    switch (code) {
-    case 0:
-    case 932:
-        kind_ = Kind::Cp932;
-        break;
-    case 51932:
-        kind_ = Kind::Euc;
-        break;
-    case 65001:
-        kind_ = Kind::Utf8;
-        break;
-    case 1200:
-        kind_ = Kind::Utf16Le;
-        break;
-    case 1201:
-        kind_ = Kind::Utf16Be;
-        break;
-    default: {
-        kind_ = Kind::Iconv;
-        const char* name = IconvNameOf(code);
-        iconv_t cd = name != nullptr ? iconv_open("UTF-16LE", name) : reinterpret_cast<iconv_t>(-1);
-        if (cd == reinterpret_cast<iconv_t>(-1)) {
-            throw ECodePageError("文字コード " + std::to_string(code) +
-                                 " のファイルは読み込めません。");
+    if (const DocumentCode* entry = FindDocumentCode(code)) {
+        switch (entry->form) {
+        case CodeForm::ShiftJis:
+            kind_ = Kind::Cp932;
+            return;
+        case CodeForm::EucJp:
+            kind_ = Kind::Euc;
+            return;
+        case CodeForm::Utf8:
+            kind_ = Kind::Utf8;
+            return;
+        case CodeForm::Utf16Le:
+            kind_ = Kind::Utf16Le;
+            return;
+        case CodeForm::Utf16Be:
+            kind_ = Kind::Utf16Be;
+            return;
         }
-        iconv_ = cd;
     }
+    kind_ = Kind::Iconv;
+    const char* name = IconvNameOf(code);
+    iconv_t cd = name != nullptr ? iconv_open("UTF-16LE", name) : reinterpret_cast<iconv_t>(-1);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        throw ECodePageError("文字コード " + std::to_string(code) +
+                             " のファイルは読み込めません。");
     }
+    iconv_ = cd;
 }
 
 TextDecoder::~TextDecoder() {

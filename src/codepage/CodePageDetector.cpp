@@ -1,10 +1,11 @@
-#include "app/codepage/CodePageDetector.h"
-#include "app/codepage/ByteMarks.h"
+#include "codepage/CodePageDetector.h"
+#include "codepage/ByteMarks.h"
+#include "codepage/DocumentCodes.h"
 
-#include "app/codepage/CodePageNames.h"
-#include "app/codepage/JapaneseTextModel.h"
-#include "app/codepage/TextDecoder.h"
-#include "app/codepage/codepage.h"
+#include "codepage/CodePageNames.h"
+#include "codepage/JapaneseTextModel.h"
+#include "codepage/TextDecoder.h"
+#include "codepage/codepage.h"
 
 #include <uchardet/uchardet.h>
 
@@ -93,7 +94,8 @@ int DetectCodePage(QByteArrayView bytes) {
     const bool ascii = !high && !nul;
 
     Candidate best{0, -1e300};
-    for (int code : {kShiftJis, kEucJp, kUtf8, kUtf16Le, kUtf16Be}) {
+    for (const DocumentCode& entry : DocumentCodes()) {
+        const int code = entry.code;
         if (ascii && (code == kEucJp || code == kUtf8)) {
             continue; // they read 7-bit text as Shift-JIS does
         }

@@ -1,7 +1,7 @@
-#include "app/codepage/DocumentWriter.h"
+#include "codepage/DocumentWriter.h"
 
-#include "app/codepage/ByteMarks.h"
-#include "app/codepage/TextEncoder.h"
+#include "codepage/DocumentCodes.h"
+#include "codepage/TextEncoder.h"
 
 #include <algorithm>
 #include <array>
@@ -186,9 +186,9 @@ private:
 
 DocumentWriter::DocumentWriter(QStringView text, int code, std::size_t chunkUnits)
     : text_(text), chunkUnits_(std::max<std::size_t>(chunkUnits, 1)) {
-    const WriterForm form = WriterFormOf(code);
-    code_ = form.code;
-    mark_ = form.mark;
+    const DocumentCode& writer = WriterCodeOf(code);
+    code_ = writer.code;
+    mark_ = writer.mark;
 }
 
 bool DocumentWriter::write(const ByteSink& sink) {

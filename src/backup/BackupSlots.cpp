@@ -1,7 +1,7 @@
-#include "app/backup/BackupSlots.h"
+#include "backup/BackupSlots.h"
 
-#include "app/backup/BackupFile.h"
-#include "app/backup/BackupStrings.h"
+#include "backup/BackupFile.h"
+#include "backup/BackupStrings.h"
 #include "platform/DataFolder.h"
 #include "platform/Processes.h"
 #include "platform/SettingsStore.h"

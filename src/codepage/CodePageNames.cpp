@@ -1,4 +1,4 @@
-#include "app/codepage/CodePageNames.h"
+#include "codepage/CodePageNames.h"
 
 #include <array>
 #include <cctype>

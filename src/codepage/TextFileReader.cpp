@@ -1,8 +1,8 @@
-#include "app/codepage/TextFileReader.h"
+#include "codepage/TextFileReader.h"
 
-#include "app/codepage/CodeChoice.h"
-#include "app/codepage/CodePageDetector.h"
-#include "app/codepage/TextDecoder.h"
+#include "codepage/CodeChoice.h"
+#include "codepage/CodePageDetector.h"
+#include "codepage/TextDecoder.h"
 
 #include <QDir>
 #include <QFile>

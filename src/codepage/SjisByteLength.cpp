@@ -1,6 +1,6 @@
-#include "app/codepage/SjisByteLength.h"
+#include "codepage/SjisByteLength.h"
 
-#include "app/codepage/JapaneseTables.h"
+#include "codepage/JapaneseTables.h"
 
 namespace quillo::codepage {
 

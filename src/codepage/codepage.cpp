@@ -1,10 +1,11 @@
-#include "app/codepage/codepage.h"
-#include "app/codepage/ByteMarks.h"
+#include "codepage/codepage.h"
+#include "codepage/ByteMarks.h"
 
-#include "app/codepage/CodeChoice.h"
-#include "app/codepage/CodePageNames.h"
-#include "app/codepage/TextDecoder.h"
-#include "app/codepage/TextEncoder.h"
+#include "codepage/CodeChoice.h"
+#include "codepage/CodePageNames.h"
+#include "codepage/DocumentCodes.h"
+#include "codepage/TextDecoder.h"
+#include "codepage/TextEncoder.h"
 
 namespace quillo::codepage {
 namespace {
@@ -60,17 +61,7 @@ LoadedText LoadTextFile(QByteArrayView bytes, int requestedCode) {
 }
 
 bool HasDocumentWriter(int code) {
-    switch (code) {
-    case 0:
-    case 932:
-    case 51932:
-    case 65001:
-    case 1200:
-    case 1201:
-        return true;
-    default:
-        return false;
-    }
+    return FindDocumentCode(code) != nullptr;
 }
 
 int SuggestedWriterCode(int code) {
@@ -90,29 +81,10 @@ int SuggestedWriterCode(int code) {
     }
 }
 
-WriterForm WriterFormOf(int code) {
-    switch (code) {
-    case 0:
-    case 932:
-        return {kShiftJis, {}};
-    case 51932:
-        return {kEucJp, {}};
-    case 65001:
-        return {kUtf8, "\xEF\xBB\xBF"};
-    case 1200:
-        return {kUtf16Le, "\xFF\xFE"};
-    case 1201:
-        return {kUtf16Be, "\xFE\xFF"};
-    default:
-        throw ECodePageError("文字コード " + std::to_string(code) +
-                             " では保存できません。別の文字コードを選んで保存してください。");
-    }
-}
-
 EncodedDocument EncodeDocument(QStringView text, int code) {
-    const WriterForm form = WriterFormOf(code);
+    const DocumentCode& writer = WriterCodeOf(code);
     EncodedDocument doc;
-    doc.bytes = EncodeText(text, form.code, form.mark, &doc.substituted);
+    doc.bytes = EncodeText(text, writer.code, writer.mark, &doc.substituted);
     return doc;
 }
 
