@@ -30,6 +30,10 @@ QString MakeText(int megabytes) {
     return text;
 }
 
+quillo::editing::TLfMemo* MemoOf(quillo::app::TWin2kAppForm& form) {
+    return form.findChild<quillo::editing::TLfMemo*>(QStringLiteral("Memo1"));
+}
+
 quillo::app::TWin2kAppForm& Window(int megabytes) {
     static SilentPrompts prompts;
     static std::map<int, std::unique_ptr<quillo::app::TWin2kAppForm>> forms;
@@ -39,10 +43,11 @@ quillo::app::TWin2kAppForm& Window(int megabytes) {
                                                          prompts);
         f->show();
         QApplication::processEvents();
-        f->Memo1->LoadText(MakeText(megabytes));
+        quillo::editing::TLfMemo* memo = MemoOf(*f);
+        memo->LoadText(MakeText(megabytes));
         // The caret in the middle of the document, on an indented line.
-        f->Memo1->SetSelStart(f->Memo1->LineIndex(f->Memo1->GetLineCount() / 2) + 10);
-        f->Memo1->setFocus();
+        memo->SetSelStart(memo->LineIndex(memo->GetLineCount() / 2) + 10);
+        memo->setFocus();
         QApplication::processEvents();
     }
     return *f;
@@ -51,21 +56,21 @@ quillo::app::TWin2kAppForm& Window(int megabytes) {
 // A character typed and taken back: two keystrokes an iteration, so that the
 // line keeps its length.
 void BM_TypeCharacter(benchmark::State& state) {
-    auto& form = Window(static_cast<int>(state.range(0)));
+    auto* memo = MemoOf(Window(static_cast<int>(state.range(0))));
     for (auto _ : state) {
-        QTest::keyClick(form.Memo1, Qt::Key_X);
-        QTest::keyClick(form.Memo1, Qt::Key_Backspace);
+        QTest::keyClick(memo, Qt::Key_X);
+        QTest::keyClick(memo, Qt::Key_Backspace);
     }
     state.SetItemsProcessed(state.iterations() * 2);
-    state.counters["lines"] = static_cast<double>(form.Memo1->GetLineCount());
+    state.counters["lines"] = static_cast<double>(memo->GetLineCount());
 }
 
 // Enter on a line with a 4-space indentation; the queued indentation is
 // delivered, painting is left to the event loop as in real use.
 void BM_EnterWithIndent(benchmark::State& state) {
-    auto& form = Window(static_cast<int>(state.range(0)));
+    auto* memo = MemoOf(Window(static_cast<int>(state.range(0))));
     for (auto _ : state) {
-        QTest::keyClick(form.Memo1, Qt::Key_Return);
+        QTest::keyClick(memo, Qt::Key_Return);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
     }
     state.SetItemsProcessed(state.iterations());
@@ -73,9 +78,9 @@ void BM_EnterWithIndent(benchmark::State& state) {
 
 // The same with every pending paint of the window done each time.
 void BM_EnterWithIndentAndPaint(benchmark::State& state) {
-    auto& form = Window(static_cast<int>(state.range(0)));
+    auto* memo = MemoOf(Window(static_cast<int>(state.range(0))));
     for (auto _ : state) {
-        QTest::keyClick(form.Memo1, Qt::Key_Return);
+        QTest::keyClick(memo, Qt::Key_Return);
         QApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations());

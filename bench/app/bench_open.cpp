@@ -12,8 +12,8 @@
 #include "BenchText.h"
 #include "PeakMemory.h"
 
-#include "app/DocumentIO.h"
 #include "codepage/TextEncoder.h"
+#include "document/DocumentFile.h"
 #include "editing/LfMemo.h"
 
 #include <benchmark/benchmark.h>
@@ -120,7 +120,7 @@ void BM_OpenIntoView(benchmark::State& state) {
         const double cpuStart = CpuSeconds(RUSAGE_SELF);
         QElapsedTimer timer;
         timer.start();
-        const auto r = quillo::app::LoadTextFile(*memo, path, -1);
+        const auto r = quillo::document::LoadTextFile(memo->Document(), path, -1);
         loadCall += double(timer.nsecsElapsed()) / 1e6;
         if (!WaitForPaint(*watch, 600)) {
             state.SkipWithError("the view never painted the document");
@@ -166,10 +166,10 @@ void RunIconv(benchmark::State& state, const QString& cmd) {
 void BM_SaveFromView(benchmark::State& state) {
     const int code = static_cast<int>(state.range(0));
     quillo::editing::TLfMemo memo;
-    quillo::app::LoadTextFile(memo, PathOf(code), code);
+    quillo::document::LoadTextFile(memo.Document(), PathOf(code), code);
     const QString out = QDir::tempPath() + QStringLiteral("/quillo-bench-open/saved.txt");
     for (auto _ : state) {
-        quillo::app::EncodeDocument(memo, out, code);
+        quillo::document::EncodeDocument(memo.Document(), out, code);
     }
     state.counters["file_mb"] = double(QFile(out).size()) / 1e6;
 }
@@ -180,7 +180,7 @@ void BM_IconvSave(benchmark::State& state) {
     const QString utf16 = folder + QStringLiteral("/document-1200.txt");
     if (!QFile::exists(utf16)) {
         quillo::editing::TLfMemo memo;
-        quillo::app::LoadTextFile(memo, PathOf(65001), 65001);
+        quillo::document::LoadTextFile(memo.Document(), PathOf(65001), 65001);
         QFile file(utf16);
         const QByteArray units = quillo::codepage::EncodeText(memo.TextView(), 1200);
         if (!file.open(QIODevice::WriteOnly) || file.write(units) != units.size()) {

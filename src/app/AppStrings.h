@@ -2,6 +2,8 @@
 
 // The main window's own texts, in one place.
 
+#include "backup/BackupStrings.h"
+
 #include <QString>
 
 namespace quillo::app::strings {
@@ -9,7 +11,7 @@ namespace quillo::app::strings {
 inline const QString AppTitle = QStringLiteral("quillo");
 inline const QString TitleSuffix = QStringLiteral(" - quillo");
 inline const QString NewDocumentTitle = QStringLiteral("新規ドキュメント - quillo");
-inline const QString Untitled = QStringLiteral("名称未設定");
+inline const QString Untitled = backup::strings::Untitled;
 inline const QString AskSaveBeforeClose = QStringLiteral("閉じる前にファイルを保存しますか？");
 
 inline const QString CaptionWarning = QStringLiteral("警告");

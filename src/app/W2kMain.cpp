@@ -6,7 +6,6 @@
 #include "app/ColorValue.h"
 #include "app/FontDialog.h"
 #include "app/PreferenceDialog.h"
-#include "backup/BackupSlots.h"
 #include "editing/LfMemo.h"
 #include "platform/DataFolder.h"
 #include "platform/SettingsStore.h"
@@ -57,7 +56,8 @@ int PointSizeOf(const QFont& font, const QWidget* widget) {
 } // namespace
 
 TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget* parent)
-    : QMainWindow(parent), FPrompts(prompts), FArgs(args) {
+    : QMainWindow(parent), FPrompts(prompts), FArgs(args),
+      FCursorHistory([this](qsizetype pos) { return Memo1->LineFromChar(pos); }) {
     setObjectName(QStringLiteral("Win2kAppForm"));
     setWindowTitle(strings::AppTitle);
     setMinimumSize(200, 200);
@@ -85,7 +85,7 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
     Panel1->setObjectName(QStringLiteral("Panel1"));
     auto* panelLayout = new QVBoxLayout(Panel1);
     panelLayout->setContentsMargins(0, 0, 0, 0);
-    Memo1 = new editing::TLfMemo(Panel1);
+    Memo1 = new editing::TLfMemo(FDocument, Panel1);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->SetStartLineNo(1);
     Memo1->SetLineNoColor(QColor(0x80, 0x80, 0x80));
@@ -116,7 +116,6 @@ TWin2kAppForm::TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget*
                             ? qEnvironmentVariableIntValue("QUILLO_TEST_BACKUP_INTERVAL_MS")
                             : 60000);
     connect(Timer1, &QTimer::timeout, this, &TWin2kAppForm::Timer1Timer);
-    FBackupSlots = std::make_unique<backup::TBackupSlots>();
 
     FontEdit1Dialog = new TFontDialog(this);
     {
@@ -143,15 +142,14 @@ TWin2kAppForm::~TWin2kAppForm() {
     for (QObject* child : findChildren<QObject*>()) {
         disconnect(child, nullptr, this, nullptr);
     }
+    // The view shows the document, which is a member: the view goes first.
+    delete takeCentralWidget();
+    Memo1 = nullptr;
 }
 
 void TWin2kAppForm::SetTitle(const QString& title) {
     setWindowTitle(title);
     FApplicationTitle = title;
-}
-
-bool TWin2kAppForm::IsUntitled() const {
-    return FFileName.isEmpty() || FFileName == strings::Untitled;
 }
 
 void TWin2kAppForm::SetMemoFont(const QFont& font, quint32 color) {
@@ -165,12 +163,7 @@ void TWin2kAppForm::SetMemoFont(const QFont& font, quint32 color) {
 // ---- start-up ----
 
 void TWin2kAppForm::FormCreate() {
-    ClearCursorHistory();
-    FCursorIndex = -1;
-    FLineUndo = 0;
-    Active = true;
     setAcceptDrops(true);
-    FReplace = false;
 
     ShowSplash();
 
@@ -182,7 +175,7 @@ void TWin2kAppForm::FormCreate() {
     }
 
     ReadFileHistory();
-    FFileName = strings::Untitled;
+    FDocument.SetFileName(strings::Untitled);
     QMetaObject::invokeMethod(
         this, [this] { AfterCreate(true); }, Qt::QueuedConnection);
 }
@@ -223,12 +216,12 @@ void TWin2kAppForm::ApplySettings() {
     FontEdit1Dialog->SetFont(f);
     FontEdit1Dialog->SetColor(r.Font.Color);
 
-    PageSetupMargins.Left = r.MarginLeft.value_or(PageSetupMargins.Left);
-    PageSetupMargins.Top = r.MarginTop.value_or(PageSetupMargins.Top);
-    PageSetupMargins.Right = r.MarginRight.value_or(PageSetupMargins.Right);
-    PageSetupMargins.Bottom = r.MarginBottom.value_or(PageSetupMargins.Bottom);
+    FPageSetupMargins.Left = r.MarginLeft.value_or(FPageSetupMargins.Left);
+    FPageSetupMargins.Top = r.MarginTop.value_or(FPageSetupMargins.Top);
+    FPageSetupMargins.Right = r.MarginRight.value_or(FPageSetupMargins.Right);
+    FPageSetupMargins.Bottom = r.MarginBottom.value_or(FPageSetupMargins.Bottom);
     if (r.UseBOM) {
-        UseBOM = *r.UseBOM;
+        FUseBOM = *r.UseBOM;
     }
 }
 
@@ -238,17 +231,17 @@ void TWin2kAppForm::AfterCreate(bool ownMessage) {
         const QSize extra = frameGeometry().size() - size();
         resize((FStoredOuterSize - extra).expandedTo(minimumSize()));
     }
-    CodePage = 932;
+    FDocument.SetCodePage(932);
     SetTitle(strings::NewDocumentTitle);
     bool recovered = false;
     if (ownMessage) {
         if (FArgs.size() == 1) {
             const bool read = OpenCommandLineFile(StripQuotes(FArgs.constFirst()));
             TakeBackupSlot();
-            SetTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+            SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
             if (read) {
-                AddFileHistory(FFileName);
-                RegisterFileType(FFileName);
+                AddFileHistory(FDocument.FileName());
+                RegisterFileType(FDocument.FileName());
             }
         } else {
             recovered = RecoverBackup();
@@ -320,15 +313,14 @@ TAppSettingsWrite TWin2kAppForm::CurrentSettings() const {
     v.Font.UnderLine = f.underline();
     v.Font.StrikeOut = f.strikeOut();
     v.Font.Color = FFontColor;
-    v.UseBOM = UseBOM;
-    v.Margins = PageSetupMargins;
+    v.UseBOM = FUseBOM;
+    v.Margins = FPageSetupMargins;
     return v;
 }
 
 void TWin2kAppForm::FormClose() {
     try {
-        ClearCursorHistory();
-        Active = false;
+        FCursorHistory.Clear();
         Timer1->stop();
         platform::EnsureAppDataFolder();
         QFile::remove(platform::AppDataFolder() + QStringLiteral("/BuckupFile.lftmp"));
@@ -337,8 +329,8 @@ void TWin2kAppForm::FormClose() {
             WriteAppSettings(*store, CurrentSettings());
         }
         ReleaseBackupSlot();
-        if (!IsUntitled() && QFileInfo::exists(FFileName)) {
-            AddFileHistory(FFileName);
+        if (!FDocument.IsUntitled() && QFileInfo::exists(FDocument.FileName())) {
+            AddFileHistory(FDocument.FileName());
         }
         WriteFileHistory();
     } catch (...) {
@@ -350,9 +342,9 @@ void TWin2kAppForm::FormClose() {
 
 void TWin2kAppForm::ActionPreference1Execute() {
     TPreferenceDialog dialog(this);
-    dialog.CheckBox1->setChecked(UseBOM);
+    dialog.CheckBox1->setChecked(FUseBOM);
     if (FPrompts.ExecDialog(dialog) == QDialog::Accepted) {
-        UseBOM = dialog.CheckBox1->isChecked();
+        FUseBOM = dialog.CheckBox1->isChecked();
     }
 }
 
@@ -369,10 +361,6 @@ void TWin2kAppForm::FontEdit1Execute() {
     if (FPrompts.ExecDialog(*FontEdit1Dialog) == QDialog::Accepted) {
         FontEdit1Accept();
     }
-}
-
-void TWin2kAppForm::ClearCursorHistory() {
-    FCursorList.Clear();
 }
 
 } // namespace quillo::app

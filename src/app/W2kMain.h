@@ -1,11 +1,13 @@
 #pragma once
 
 // The main window: owns the document, the edit view and every command, and
-// wires them together.  The work itself lives in the subsystems.
+// wires them together.  The document's state lives in the document; the work
+// itself lives in the subsystems.
 
 #include "app/ActionTable.h"
 #include "app/AppSettings.h"
 #include "app/Prompts.h"
+#include "document/Document.h"
 #include "editing/CursorHistory.h"
 
 #include <QMainWindow>
@@ -36,9 +38,6 @@ class TLfFindDialog;
 class TLfReplaceDialog;
 class TSearchPrompts;
 } // namespace quillo::search
-namespace quillo::backup {
-class TBackupSlots;
-}
 namespace quillo::printing {
 class TPrintCommands;
 class TPrintPrompts;
@@ -56,68 +55,28 @@ public:
     TWin2kAppForm(const QStringList& args, Prompts& prompts, QWidget* parent = nullptr);
     ~TWin2kAppForm() override;
 
-    // ---- document state ----
-    QString FFileName;
-    int CodePage = 932;
-    int FBackupNum = 0;
-    QString FBackupFile;
-    bool UseBOM = false;
-    bool Active = false;
-    bool FFind = false;
-    bool FReplace = false;
-    editing::TCursorList FCursorList;
-    qsizetype FCursorIndex = -1;
-    qsizetype FLineUndo = 0;
-    QString FTabBuffer;
-
-    // ---- parts of the window ----
-    QMenuBar* ActionMainMenuBar1 = nullptr;
-    QToolBar* ActionToolBar1 = nullptr;
-    QWidget* Panel1 = nullptr;
-    editing::TLfMemo* Memo1 = nullptr;
-    QStatusBar* StatusBar = nullptr;
-    QMenu* PopupActionBar1 = nullptr;
-    QTimer* Timer1 = nullptr;
-    TFontDialog* FontEdit1Dialog = nullptr;
-    TPrintMargins PageSetupMargins;
-    // Every command, in table order; the named ones are used by the handlers.
-    std::unique_ptr<TActionTable> ActionManager1;
-    accessories::TImageList* ImageList1 = nullptr;
-    QAction* FileSave1 = nullptr;
-    QAction* CodeExchange1 = nullptr;
-    QAction* SearchFind1 = nullptr;
-    QAction* SearchFindNext1 = nullptr;
-    QAction* SearchFindFirst1 = nullptr;
-    QAction* CursorPast1 = nullptr;
-    QAction* CursorNext1 = nullptr;
-    accessories::TzkOverlayIcon* zkOverlayIcon1 = nullptr;
-    search::TLfFindDialog* LfFindDialog1 = nullptr;
-    search::TLfReplaceDialog* LfReplaceDialog1 = nullptr;
-    std::unique_ptr<search::TDocumentSearch> FDocumentSearch;
-    accessories::TLfFileHistory* LfFileHistory1 = nullptr;
-    accessories::TAboutBox* FAboutBox = nullptr; // the splash while it shows
-    // Sets the overlay's picture and hint together.
-    void SetOverlay(int index, const QString& hint);
-    // The open dialog's last filter index (1-based) and file name.
-    int OpenDialogFilterIndex = 1;
-    QString OpenDialogFileName;
-    int SaveDialogFilterIndex = 1;
+    // The open document: its text, file name, code, modified state and backup slot.
+    document::TDocument& Document() { return FDocument; }
+    const document::TDocument& Document() const { return FDocument; }
 
     // The application title (the text of the taskbar button).
     QString ApplicationTitle() const { return FApplicationTitle; }
-    // Caption and application title, always together.
-    void SetTitle(const QString& title);
-    bool IsUntitled() const;
+    // The preference "UNICODE BOMをつけて保存する".
+    bool UseBOM() const { return FUseBOM; }
+    // The page-setup margins, hundredths of a millimetre.
+    TPrintMargins PageSetupMargins() const { return FPageSetupMargins; }
+    // The edit view's text colour, as stored ($00BBGGRR or a system colour).
+    quint32 FontColor() const { return FFontColor; }
+    // The caret status text the status bar shows for the view.
+    QString CaretStatusText() const;
 
-    // ---- handlers ----
+    // ---- handlers: each command as the menus, keys and messages run it ----
     void AfterCreate(bool ownMessage);
     void WindowMessage();
     bool FormCloseQuery();
     void FormClose();
     void ActionPreference1Execute();
     void FontEdit1Execute();
-    void FontEdit1FontDialogShow();
-    void FontEdit1Accept();
 
     // Saves the document to its file, or asks for one; true on success.
     bool SaveFile();
@@ -135,9 +94,7 @@ public:
     void WMDropFiles(const QStringList& paths);
     void CodeExchange1Execute();
 
-    // ---- editing ----
     void RefreshCaretStatus();
-    QString CaretStatusText() const;
     void Memo1Change();
     void Memo1Click();
     void Memo1Cut();
@@ -155,23 +112,19 @@ public:
     void sqlCSharpUpdate1Execute();
     void FileExit1Execute();
     void Timer1Timer();
-    // Open (WParam 0) and closed (1) notices of the find (LParam 1) and
-    // replace (2) dialogs.
-    void NotifyMessage(int wParam, int lParam);
     void HespAbout1Execute();
     void HelpContents1Execute();
     void HelpWeb1Execute();
     void Print1Execute();
     void PrinterSetting1Execute();
     void FilePageSetup1Execute();
-    // Brings the standard edit actions up to date with the view.
-    void UpdateEditActions();
-    // Asks whether to save a modified document first; false abandons the command.
-    bool SaveBeforeQuestion(const QString& question, bool setOverlay);
 
-    // The edit view's text colour, as stored ($00BBGGRR or a system colour).
-    quint32 FontColor() const { return FFontColor; }
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
+private:
     // Runs a command; a failure ends it and is shown by the general error
     // message, and the program goes on.
     template <typename F> void Guarded(F&& command) {
@@ -182,19 +135,21 @@ public:
         }
     }
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
     void FormCreate();
     void ApplySettings();
     void SetMemoFont(const QFont& font, quint32 color);
     TAppSettingsWrite CurrentSettings() const;
+    void FontEdit1FontDialogShow();
+    void FontEdit1Accept();
+    // Caption and application title, always together.
+    void SetTitle(const QString& title);
+    // Sets the overlay's picture and hint together.
+    void SetOverlay(int index, const QString& hint);
+    // Asks whether to save a modified document first; false abandons the command.
+    bool SaveBeforeQuestion(const QString& question, bool setOverlay);
+    // Brings the standard edit actions up to date with the view.
+    void UpdateEditActions();
 
-    // Calls into later parts of the program; each is a no-op until that part
-    // is in place.
     void ShowSplash();
     void ReportBadBytes(qsizetype count);
     void AfterSuccessfulRead(const QString& path, int code, qsizetype badBytes, int overlayIndex);
@@ -205,13 +160,13 @@ private:
     void RecordBackupSlot();
     void ReleaseBackupSlot();
     void RegisterFileType(const QString& path);
-    void ClearCursorHistory();
     void BuildActions();
     // Runs a handler when the action is triggered, failures shown by Guarded.
     void ConnectCommand(QAction* action, void (TWin2kAppForm::*handler)());
     void BuildMenus();
-    void RecordCursorEntry();
-    void JumpToEntry(qsizetype index);
+    // The cursor history's commands follow its state.
+    void UpdateCursorActions();
+    // Brings `target` to the screen row the caret's line has, caret at its start.
     void ScrollToLine(qsizetype target);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void BuildAccessories();
@@ -223,16 +178,50 @@ private:
 
     Prompts& FPrompts;
     QStringList FArgs;
+    document::TDocument FDocument;
+    editing::TCursorHistory FCursorHistory;
+    QString FTabBuffer; // the indentation an Enter carries to the new line
+    bool FUseBOM = false;
+    TPrintMargins FPageSetupMargins;
     QString FApplicationTitle;
     quint32 FFontColor = 0;
     bool FClosed = false;
     bool FRestoreFrameSize = false;
     bool FClipboardHasText = false;
-    std::unique_ptr<backup::TBackupSlots> FBackupSlots;
+    QSize FStoredOuterSize;
+    // The open dialog's last filter index (1-based) and file name, and the save-as dialog's.
+    int FOpenDialogFilterIndex = 1;
+    QString FOpenDialogFileName;
+    int FSaveDialogFilterIndex = 1;
+
+    // ---- parts of the window ----
+    QMenuBar* ActionMainMenuBar1 = nullptr;
+    QToolBar* ActionToolBar1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    editing::TLfMemo* Memo1 = nullptr;
+    QStatusBar* StatusBar = nullptr;
+    QMenu* PopupActionBar1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    TFontDialog* FontEdit1Dialog = nullptr;
+    // Every command, in table order; the named ones are used by the handlers.
+    std::unique_ptr<TActionTable> ActionManager1;
+    accessories::TImageList* ImageList1 = nullptr;
+    QAction* FileSave1 = nullptr;
+    QAction* CodeExchange1 = nullptr;
+    QAction* SearchFind1 = nullptr;
+    QAction* SearchFindNext1 = nullptr;
+    QAction* SearchFindFirst1 = nullptr;
+    QAction* CursorPast1 = nullptr;
+    QAction* CursorNext1 = nullptr;
+    accessories::TzkOverlayIcon* zkOverlayIcon1 = nullptr;
+    search::TLfFindDialog* LfFindDialog1 = nullptr;
+    search::TLfReplaceDialog* LfReplaceDialog1 = nullptr;
+    accessories::TLfFileHistory* LfFileHistory1 = nullptr;
+    accessories::TAboutBox* FAboutBox = nullptr; // the splash while it shows
+    std::unique_ptr<search::TDocumentSearch> FDocumentSearch;
     std::unique_ptr<search::TSearchPrompts> FSearchPrompts;
     std::unique_ptr<printing::TPrintPrompts> FPrintPrompts;
     std::unique_ptr<printing::TPrintCommands> FPrintCommands; // made at the first print command
-    QSize FStoredOuterSize;
 };
 
 } // namespace quillo::app

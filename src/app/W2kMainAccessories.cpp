@@ -39,7 +39,8 @@ private:
 // The print commands' dialogs and messages, through the window's prompts.
 class TWindowPrintPrompts : public printing::TPrintPrompts {
 public:
-    TWindowPrintPrompts(TWin2kAppForm& form, Prompts& prompts) : FForm(form), FPrompts(prompts) {}
+    TWindowPrintPrompts(QWidget& form, accessories::TzkOverlayIcon& overlay, Prompts& prompts)
+        : FForm(form), FOverlay(overlay), FPrompts(prompts) {}
     bool ExecutePrintDialog(printing::THxPrintDialog& d) override {
         return FPrompts.ExecutePrintDialog(&FForm, d);
     }
@@ -49,13 +50,14 @@ public:
     bool ExecutePageSetupDialog(printing::TPageSetupDialog& d) override {
         return FPrompts.ExecutePageSetupDialog(&FForm, d);
     }
-    void ShowOverlay(int state) override { FForm.zkOverlayIcon1->SetImageIndex(state); }
+    void ShowOverlay(int state) override { FOverlay.SetImageIndex(state); }
     void ShowWarning(const QString& text) override {
         FPrompts.MessageDlg(&FForm, text, TMsgDlgType::mtWarning, QMessageBox::Ok);
     }
 
 private:
-    TWin2kAppForm& FForm;
+    QWidget& FForm;
+    accessories::TzkOverlayIcon& FOverlay;
     Prompts& FPrompts;
 };
 
@@ -146,16 +148,17 @@ void TWin2kAppForm::WriteFileHistory() {
 
 printing::TPrintCommands& TWin2kAppForm::PrintCommands() {
     if (!FPrintCommands) {
-        FPrintPrompts = std::make_unique<TWindowPrintPrompts>(*this, FPrompts);
+        FPrintPrompts = std::make_unique<TWindowPrintPrompts>(*this, *zkOverlayIcon1, FPrompts);
         FPrintCommands =
             std::make_unique<printing::TPrintCommands>(*FPrintPrompts, printing::HxSharedPrinter());
     }
-    FPrintCommands->Margins() = PageSetupMargins;
+    FPrintCommands->Margins() = FPageSetupMargins;
     return *FPrintCommands;
 }
 
 void TWin2kAppForm::Print1Execute() {
-    PrintCommands().Print1Execute(TMemoDocument(*Memo1, FFileName, ColorFromValue(FFontColor)));
+    PrintCommands().Print1Execute(
+        TMemoDocument(*Memo1, FDocument.FileName(), ColorFromValue(FFontColor)));
 }
 
 void TWin2kAppForm::PrinterSetting1Execute() {
@@ -164,7 +167,7 @@ void TWin2kAppForm::PrinterSetting1Execute() {
 
 void TWin2kAppForm::FilePageSetup1Execute() {
     PrintCommands().FilePageSetup1Execute();
-    PageSetupMargins = FPrintCommands->Margins();
+    FPageSetupMargins = FPrintCommands->Margins();
 }
 
 } // namespace quillo::app

@@ -67,6 +67,7 @@ void TWin2kAppForm::BuildActions() {
     connect(Memo1, &editing::TLfMemo::selectionChanged, this, &TWin2kAppForm::UpdateEditActions);
     connect(Memo1, &editing::TLfMemo::undoAvailable, this, &TWin2kAppForm::UpdateEditActions);
     connect(Memo1, &editing::TLfMemo::textChanged, this, &TWin2kAppForm::UpdateEditActions);
+    connect(Memo1, &editing::TLfMemo::readOnlyChanged, this, &TWin2kAppForm::UpdateEditActions);
     // The clipboard is asked when it changes, not at every keystroke.
     const auto clipboardChanged = [this] {
         FClipboardHasText = !QApplication::clipboard()->text().isEmpty();

@@ -19,30 +19,26 @@ namespace quillo::app {
 
 void TWin2kAppForm::TakeBackupSlot() {
     Guarded([this] {
-        FBackupSlots->TakeFreeSlot(FFileName, CodePage);
-        FBackupNum = FBackupSlots->BackupNum();
-        FBackupFile = FBackupSlots->BackupFile();
+        FDocument.BackupSlot().TakeFreeSlot(FDocument.FileName(), FDocument.CodePage());
     });
 }
 
 bool TWin2kAppForm::RecoverBackup() {
     bool recovered = false;
     Guarded([&] {
-        backup::TRecoveryResult r = FBackupSlots->Recover([this] {
+        backup::TRecoveryResult r = FDocument.BackupSlot().Recover([this] {
             SetOverlay(2, backup::strings::RecoveryHint);
             return FPrompts.MessageDlg(this, backup::strings::RecoveryQuestion,
                                        TMsgDlgType::mtConfirmation,
                                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
         });
-        FBackupNum = FBackupSlots->BackupNum();
-        FBackupFile = FBackupSlots->BackupFile();
-        FFileName = r.FileName;
-        CodePage = r.CodePage;
+        FDocument.SetFileName(r.FileName);
+        FDocument.SetCodePage(r.CodePage);
         if (r.Recovered) {
             Memo1->LoadText(std::move(r.Text));
             Memo1->SetModified(true);
             // The caption alone: the application title stays that of a new document.
-            setWindowTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+            setWindowTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
             recovered = true;
         } else if (r.Asked) {
             SetOverlay(0, QString());
@@ -53,11 +49,11 @@ bool TWin2kAppForm::RecoverBackup() {
 }
 
 void TWin2kAppForm::RecordBackupSlot() {
-    Guarded([this] { FBackupSlots->Record(FFileName, CodePage); });
+    Guarded([this] { FDocument.BackupSlot().Record(FDocument.FileName(), FDocument.CodePage()); });
 }
 
 void TWin2kAppForm::ReleaseBackupSlot() {
-    FBackupSlots->Release();
+    FDocument.BackupSlot().Release();
 }
 
 void TWin2kAppForm::Timer1Timer() {
@@ -65,9 +61,7 @@ void TWin2kAppForm::Timer1Timer() {
         zkOverlayIcon1->SetImageIndex(2);
         platform::EnsureAppDataFolder();
         if (Memo1->Modified()) {
-            FBackupSlots->WriteBackup(Memo1->TextView(), FFileName, CodePage);
-            FBackupNum = FBackupSlots->BackupNum();
-            FBackupFile = FBackupSlots->BackupFile();
+            FDocument.WriteBackup();
             Timer1->stop();
         }
         zkOverlayIcon1->SetImageIndex(1);

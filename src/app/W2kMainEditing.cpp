@@ -62,11 +62,9 @@ void TWin2kAppForm::RefreshCaretStatus() {
 
 // ---- change, click, cut and paste ----
 
-void TWin2kAppForm::RecordCursorEntry() {
-    const qsizetype length = Memo1->TextLengthUnits();
-    FCursorIndex =
-        FCursorList.Add(FLineUndo, length - FLineUndo, Memo1->LineFromChar(FLineUndo) + 1);
-    CursorPast1->setEnabled(true);
+void TWin2kAppForm::UpdateCursorActions() {
+    CursorPast1->setEnabled(FCursorHistory.CanGoBack());
+    CursorNext1->setEnabled(FCursorHistory.CanGoForward());
 }
 
 void TWin2kAppForm::Memo1Change() {
@@ -78,41 +76,29 @@ void TWin2kAppForm::Memo1Change() {
     FileSave1->setEnabled(true);
     RefreshCaretStatus();
     zkOverlayIcon1->SetImageIndex(3);
-    const qsizetype p = Memo1->SelStart();
-    if (p != FLineUndo && Memo1->LineFromChar(p) != Memo1->LineFromChar(FLineUndo)) {
-        RecordCursorEntry();
-        FLineUndo = p;
-    }
+    FCursorHistory.TextChanged(Memo1->SelStart(), Memo1->TextLengthUnits());
+    UpdateCursorActions();
     if (!Timer1->isActive()) {
         Timer1->start();
     }
 }
 
 void TWin2kAppForm::Memo1Click() {
-    const qsizetype p = Memo1->SelStart();
-    if (p == FLineUndo) {
+    if (!FCursorHistory.Clicked(Memo1->SelStart(), Memo1->TextLengthUnits())) {
         return;
     }
-    const qsizetype noted = Memo1->LineFromChar(FLineUndo);
-    bool onLine = false;
-    for (qsizetype i = 0; i < FCursorList.Count() && !onLine; ++i) {
-        onLine = Memo1->LineFromChar(FCursorList.Items(i)->TopLength) == noted;
-    }
-    if (!onLine) {
-        RecordCursorEntry();
-    }
-    FLineUndo = p;
+    UpdateCursorActions();
     RefreshCaretStatus();
     Memo1->RepaintStrips();
 }
 
 void TWin2kAppForm::Memo1Cut() {
-    FCursorList.AdjustForCut(Memo1->SelStart(), Memo1->SelLength());
+    FCursorHistory.AdjustForCut(Memo1->SelStart(), Memo1->SelLength());
 }
 
 void TWin2kAppForm::Memo1Paste() {
-    FCursorList.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(),
-                               PastedLength(QApplication::clipboard()->text()));
+    FCursorHistory.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(),
+                                  PastedLength(QApplication::clipboard()->text()));
 }
 
 // ---- the history walk ----
@@ -126,37 +112,19 @@ void TWin2kAppForm::ScrollToLine(qsizetype target) {
     Memo1->SetSelStart(Memo1->LineIndex(target));
 }
 
-void TWin2kAppForm::JumpToEntry(qsizetype index) {
-    ScrollToLine(Memo1->LineFromChar(FCursorList.Items(index)->TopLength));
-}
-
 void TWin2kAppForm::CursorPast1Execute() {
-    if (FCursorIndex == FCursorList.Count() - 1) {
-        RecordCursorEntry();
-        FCursorIndex -= 1;
-        FLineUndo = Memo1->SelStart();
+    if (const auto target = FCursorHistory.Back(Memo1->SelStart(), Memo1->TextLengthUnits())) {
+        ScrollToLine(Memo1->LineFromChar(*target));
     }
-    if (FCursorList.Items(FCursorIndex) != nullptr) {
-        JumpToEntry(FCursorIndex);
-        FCursorIndex -= 1;
-        if (FCursorIndex < 0) {
-            CursorPast1->setEnabled(false);
-            FCursorIndex = 0;
-        }
-        CursorNext1->setEnabled(true);
-    }
+    UpdateCursorActions();
     RefreshCaretStatus();
 }
 
 void TWin2kAppForm::CursorNext1Execute() {
-    FCursorIndex += 1;
-    if (FCursorList.Items(FCursorIndex) != nullptr) {
-        JumpToEntry(FCursorIndex);
-        if (FCursorIndex >= FCursorList.Count() - 1) {
-            CursorNext1->setEnabled(false);
-        }
-        CursorPast1->setEnabled(true);
+    if (const auto target = FCursorHistory.Forward()) {
+        ScrollToLine(Memo1->LineFromChar(*target));
     }
+    UpdateCursorActions();
     RefreshCaretStatus();
 }
 
@@ -167,7 +135,7 @@ void TWin2kAppForm::Memo1KeyDown(QKeyEvent* key) {
     if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
         FTabBuffer = editing::CaptureIndent(*Memo1, Memo1->SelStart());
     }
-    FLineUndo = Memo1->SelStart();
+    FCursorHistory.Note(Memo1->SelStart());
     RefreshCaretStatus();
 }
 

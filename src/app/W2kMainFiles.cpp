@@ -3,10 +3,10 @@
 #include "accessories/zkOverlayIcon.h"
 #include "app/AppStrings.h"
 #include "app/CodeExchangeForm.h"
-#include "app/DocumentIO.h"
 #include "app/W2kMain.h"
 #include "codepage/DocumentCodes.h"
 #include "codepage/codepage.h"
+#include "document/DocumentFile.h"
 #include "editing/LfMemo.h"
 
 #include <QAction>
@@ -48,8 +48,8 @@ void TWin2kAppForm::FileNew1Execute() {
     if (!SaveBeforeQuestion(QStringLiteral("新規編集前にファイルを保存しますか？"), true)) {
         return;
     }
-    FFileName = strings::Untitled;
-    OpenDialogFileName.clear();
+    FDocument.SetFileName(strings::Untitled);
+    FOpenDialogFileName.clear();
     Memo1->LoadText(QString());
     Memo1->SetModified(false);
     CodeExchange1->setEnabled(false);
@@ -58,20 +58,20 @@ void TWin2kAppForm::FileNew1Execute() {
     Memo1->ScrollCaret();
     FileSave1->setEnabled(false);
     SetTitle(strings::NewDocumentTitle);
-    ClearCursorHistory();
+    FCursorHistory.Clear();
 }
 
 void TWin2kAppForm::AfterSuccessfulRead(const QString& path, int code, qsizetype badBytes,
                                         int overlayIndex) {
-    FFileName = path;
-    CodePage = code;
+    FDocument.SetFileName(path);
+    FDocument.SetCodePage(code);
     Memo1->setFocus();
     Memo1->SetModified(false);
     Memo1->SetReadOnly(false);
-    SetTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+    SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
     zkOverlayIcon1->SetImageIndex(overlayIndex);
     CodeExchange1->setEnabled(true);
-    AddFileHistory(FFileName);
+    AddFileHistory(FDocument.FileName());
     if (badBytes > 0) {
         ReportBadBytes(badBytes);
     }
@@ -98,22 +98,22 @@ void TWin2kAppForm::FileOpen1Execute() {
         SetOverlay(5, QStringLiteral("ファイルを選択してください"));
         TFileDialogRequest request;
         request.Filters = codepage::OpenFilterList();
-        request.FilterIndex = OpenDialogFilterIndex;
-        request.FileName = OpenDialogFileName;
+        request.FilterIndex = FOpenDialogFilterIndex;
+        request.FileName = FOpenDialogFileName;
         const TFileDialogAnswer answer = FPrompts.OpenFileDialog(this, request);
         if (answer.Accepted && !answer.FileName.isEmpty()) {
-            OpenDialogFilterIndex = std::clamp(answer.FilterIndex, 1, int(request.Filters.size()));
-            OpenDialogFileName = answer.FileName;
+            FOpenDialogFilterIndex = std::clamp(answer.FilterIndex, 1, int(request.Filters.size()));
+            FOpenDialogFileName = answer.FileName;
             SetOverlay(1, QStringLiteral("ファイルを開いています"));
             const QString path = QFileInfo(answer.FileName).absoluteFilePath();
-            const TLoadResult r =
-                LoadTextFile(*Memo1, path, codepage::OpenListCode(OpenDialogFilterIndex - 1));
+            const document::TLoadResult r = document::LoadTextFile(
+                FDocument, path, codepage::OpenListCode(FOpenDialogFilterIndex - 1));
             AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
         }
         SetOverlay(-1, QString());
         Memo1->SetSelStart(0);
         Memo1->ScrollCaret();
-        ClearCursorHistory();
+        FCursorHistory.Clear();
         FileSave1->setEnabled(false);
     });
 }
@@ -125,8 +125,9 @@ void TWin2kAppForm::LfFileHistory1ItemClick(const QString& path) {
         }
         const QFileInfo info(path);
         if (info.exists()) {
-            const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(),
-                                               codepage::OpenListCode(OpenDialogFilterIndex - 1));
+            const document::TLoadResult r =
+                document::LoadTextFile(FDocument, info.absoluteFilePath(),
+                                       codepage::OpenListCode(FOpenDialogFilterIndex - 1));
             AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
         }
         Memo1->SetSelStart(0);
@@ -142,11 +143,12 @@ void TWin2kAppForm::WMDropFiles(const QStringList& paths) {
         }
         const QString path = QFileInfo(paths.constFirst()).absoluteFilePath();
         SetOverlay(1, QStringLiteral("ファイルを開いています。"));
-        const TLoadResult r = LoadTextFile(*Memo1, path, CodePage);
+        const document::TLoadResult r =
+            document::LoadTextFile(FDocument, path, FDocument.CodePage());
         AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 0);
         Memo1->SetSelStart(0);
         Memo1->ScrollCaret();
-        ClearCursorHistory();
+        FCursorHistory.Clear();
         FileSave1->setEnabled(false);
     });
 }
@@ -194,9 +196,10 @@ void TWin2kAppForm::CodeExchange1Execute() {
         // is lost on the way; a byte-order mark still wins.
         const int index = dialog.ComboBox1->currentIndex();
         const int requested = codepage::OpenListCode(index);
-        const TLoadResult r = ReloadTextFile(*Memo1, FFileName, requested);
+        const document::TLoadResult r = document::ReloadTextFile(FDocument, FDocument.FileName(),
+                                                                 requested, Memo1->Selection());
         if (index == 0) {
-            CodePage = r.CodePage;
+            FDocument.SetCodePage(r.CodePage);
         }
         Memo1->SetModified(false);
         if (r.BadBytes > 0) {
@@ -215,7 +218,8 @@ bool TWin2kAppForm::OpenCommandLineFile(const QString& path) {
         SetOverlay(1, QString());
         // A file handed over by the desktop is read with detection: the code
         // the document has at start says nothing about the file.
-        const TLoadResult r = LoadTextFile(*Memo1, info.absoluteFilePath(), codepage::kDetectCode);
+        const document::TLoadResult r =
+            document::LoadTextFile(FDocument, info.absoluteFilePath(), codepage::kDetectCode);
         AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
         read = true;
     });
@@ -223,17 +227,17 @@ bool TWin2kAppForm::OpenCommandLineFile(const QString& path) {
 }
 
 bool TWin2kAppForm::SaveFile() {
-    if (IsUntitled() || !codepage::HasDocumentWriter(CodePage)) {
+    if (FDocument.IsUntitled() || !codepage::HasDocumentWriter(FDocument.CodePage())) {
         // A code without a writer is saved through the save-as dialog, so that
         // the user picks a code that can be written.
         return SaveFileAs();
     }
     SetOverlay(3, QStringLiteral("保存中です"));
-    EncodeDocument(*Memo1, FFileName, CodePage);
+    document::EncodeDocument(FDocument, FDocument.FileName(), FDocument.CodePage());
     CodeExchange1->setEnabled(false);
     zkOverlayIcon1->SetImageIndex(1);
     Memo1->SetModified(false);
-    AddFileHistory(FFileName);
+    AddFileHistory(FDocument.FileName());
     FileSave1->setEnabled(false);
     return true;
 }
@@ -242,19 +246,20 @@ bool TWin2kAppForm::SaveFileAs() {
     TFileDialogRequest request;
     request.Filters = codepage::SaveFilterList();
     request.DefaultSuffix = QStringLiteral("txt");
-    request.FileName = FFileName;
-    const int writer =
-        codepage::HasDocumentWriter(CodePage) ? CodePage : codepage::SuggestedWriterCode(CodePage);
+    request.FileName = FDocument.FileName();
+    const int writer = codepage::HasDocumentWriter(FDocument.CodePage())
+                           ? FDocument.CodePage()
+                           : codepage::SuggestedWriterCode(FDocument.CodePage());
     if (const int index = codepage::SaveListIndexOf(writer); index >= 0) {
-        SaveDialogFilterIndex = index + 1;
+        FSaveDialogFilterIndex = index + 1;
     }
-    request.FilterIndex = SaveDialogFilterIndex;
+    request.FilterIndex = FSaveDialogFilterIndex;
     SetOverlay(5, QStringLiteral("ファイルを保存しますか？"));
     const TFileDialogAnswer answer = FPrompts.SaveFileDialog(this, request);
     if (!answer.Accepted || answer.FileName.isEmpty()) {
         return false;
     }
-    SaveDialogFilterIndex =
+    FSaveDialogFilterIndex =
         std::clamp(answer.FilterIndex, 1, int(codepage::SaveFilterList().size()));
     SetOverlay(3, QStringLiteral("保存中です"));
     if (QFileInfo::exists(answer.FileName)) {
@@ -267,11 +272,11 @@ bool TWin2kAppForm::SaveFileAs() {
             return false;
         }
     }
-    const int code = codepage::SaveListCode(SaveDialogFilterIndex - 1);
-    EncodeDocument(*Memo1, answer.FileName, code);
-    CodePage = code;
-    FFileName = answer.FileName;
-    SetTitle(QFileInfo(FFileName).fileName() + strings::TitleSuffix);
+    const int code = codepage::SaveListCode(FSaveDialogFilterIndex - 1);
+    document::EncodeDocument(FDocument, answer.FileName, code);
+    FDocument.SetCodePage(code);
+    FDocument.SetFileName(answer.FileName);
+    SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
     Memo1->SetModified(false);
     zkOverlayIcon1->SetImageIndex(-1);
     CodeExchange1->setEnabled(false);

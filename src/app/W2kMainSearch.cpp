@@ -38,11 +38,6 @@ void TWin2kAppForm::BuildSearch() {
     LfReplaceDialog1 = new search::TLfReplaceDialog(this);
     LfReplaceDialog1->setObjectName(QStringLiteral("LfReplaceDialog1"));
     LfReplaceDialog1->SetRegKey(QStringLiteral("History/Replace"));
-    for (search::TLfFindDialog* dialog :
-         {LfFindDialog1, static_cast<search::TLfFindDialog*>(LfReplaceDialog1)}) {
-        connect(dialog, &search::TLfFindDialog::NotifyMessage, this,
-                [this](int wParam, int lParam) { NotifyMessage(wParam, lParam); });
-    }
 
     FSearchPrompts = std::make_unique<TWindowSearchPrompts>(this, FPrompts);
     FDocumentSearch = std::make_unique<search::TDocumentSearch>(
@@ -59,19 +54,6 @@ void TWin2kAppForm::BuildSearch() {
             &search::TDocumentSearch::SearchFindFirst1Execute);
     connect(a["SearchReplace1"], &QAction::triggered, s,
             &search::TDocumentSearch::SearchReplace1Execute);
-}
-
-void TWin2kAppForm::NotifyMessage(int wParam, int lParam) {
-    // Open and closed notices of the dialogs, heard while the window is active.
-    if (!Active) {
-        return;
-    }
-    const bool open = wParam == 0;
-    if (lParam == 1) {
-        FFind = open;
-    } else if (lParam == 2) {
-        FReplace = open;
-    }
 }
 
 } // namespace quillo::app

@@ -42,4 +42,65 @@ void TCursorList::Adjust(qsizetype start, qsizetype length, qsizetype delta) {
     });
 }
 
+qsizetype TCursorHistory::Record(qsizetype length) {
+    FCanGoBack = true;
+    return FList.Add(FNoted, length - FNoted, FLineOf(FNoted) + 1);
+}
+
+void TCursorHistory::TextChanged(qsizetype caret, qsizetype length) {
+    if (caret != FNoted && FLineOf(caret) != FLineOf(FNoted)) {
+        FIndex = Record(length);
+        FNoted = caret;
+    }
+}
+
+bool TCursorHistory::Clicked(qsizetype caret, qsizetype length) {
+    if (caret == FNoted) {
+        return false;
+    }
+    const qsizetype noted = FLineOf(FNoted);
+    bool onLine = false;
+    for (qsizetype i = 0; i < FList.Count() && !onLine; ++i) {
+        onLine = FLineOf(FList.Items(i)->TopLength) == noted;
+    }
+    if (!onLine) {
+        FIndex = Record(length);
+    }
+    FNoted = caret;
+    return true;
+}
+
+std::optional<qsizetype> TCursorHistory::Back(qsizetype caret, qsizetype length) {
+    if (FIndex == FList.Count() - 1) {
+        // The position being left becomes the newest entry; the step goes to
+        // the one before it.
+        FIndex = Record(length) - 1;
+        FNoted = caret;
+    }
+    const TCurIndex* entry = FList.Items(FIndex);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    FIndex -= 1;
+    if (FIndex < 0) {
+        FCanGoBack = false;
+        FIndex = 0;
+    }
+    FCanGoForward = true;
+    return entry->TopLength;
+}
+
+std::optional<qsizetype> TCursorHistory::Forward() {
+    FIndex += 1;
+    const TCurIndex* entry = FList.Items(FIndex);
+    if (entry == nullptr) {
+        return std::nullopt;
+    }
+    if (FIndex >= FList.Count() - 1) {
+        FCanGoForward = false;
+    }
+    FCanGoBack = true;
+    return entry->TopLength;
+}
+
 } // namespace quillo::editing

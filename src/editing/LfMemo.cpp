@@ -1,5 +1,6 @@
 #include "editing/LfMemo.h"
 
+#include "document/LineBreaks.h"
 #include "editing/DisplayWidth.h"
 #include "editing/view/LineLayouts.h"
 #include "editing/view/TextMoves.h"
@@ -39,7 +40,6 @@ private:
 
 namespace {
 
-constexpr qsizetype kMaxTextUnits = qsizetype{1} << 30;
 // Whole-text changes of texts this long swap the text instead of copying it.
 // Lines shorter than this are measured for the ruler in one go.
 constexpr qsizetype kShortColumns = 4096;
@@ -71,7 +71,17 @@ qsizetype Shifted(qsizetype p, qsizetype pos, qsizetype removed, qsizetype added
 } // namespace
 
 TLfMemo::TLfMemo(QWidget* owner)
-    : QAbstractScrollArea(owner), FLayouts(std::make_unique<view::TLineLayouts>(FBuffer)) {
+    : TLfMemo(std::make_unique<document::TDocument>(), nullptr, owner) {}
+
+TLfMemo::TLfMemo(document::TDocument& document, QWidget* owner)
+    : TLfMemo(nullptr, &document, owner) {}
+
+TLfMemo::TLfMemo(std::unique_ptr<document::TDocument> own, document::TDocument* shown,
+                 QWidget* owner)
+    : QAbstractScrollArea(owner), FOwnDocument(std::move(own)),
+      FDocument(shown != nullptr ? *shown : *FOwnDocument), FBuffer(FDocument.Buffer()),
+      FLayouts(std::make_unique<view::TLineLayouts>(FBuffer)) {
+    connect(&FDocument, &document::TDocument::Changed, this, &TLfMemo::DocumentChanged);
     FGutterStrip = new TLfMemoStrip(this, m_FMemBitmap);
     FRulerStrip = new TLfMemoStrip(this, m_FTGutterBitmap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -494,7 +504,7 @@ void TLfMemo::SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn) {
     const bool hadSelection = HasSelection();
     const qsizetype oldLine = FBuffer.LineOfPos(FCaret);
     const bool caretMoved = caret != FCaret;
-    FHistory.BreakRun();
+    FDocument.BreakRun();
     FAnchor = anchor;
     FCaret = caret;
     RestartBlink();
@@ -575,7 +585,7 @@ void TLfMemo::timerEvent(QTimerEvent* event) {
     } else if (event->timerId() == FPrepareEdit.timerId()) {
         FPrepareEdit.stop();
         if (!isReadOnly()) {
-            FBuffer.Prepare(FCaret);
+            FDocument.PrepareEdit(FCaret);
         }
     } else {
         QAbstractScrollArea::timerEvent(event);
@@ -644,14 +654,14 @@ void TLfMemo::MoveCaret(TMove move, bool select) {
                                       (move == TMove::NextPage ? rows : -rows));
     }
     SetSelection(select ? FAnchor : target, target, vertical);
-    FHistory.BreakRun();
+    FDocument.BreakRun();
     EnsureCaretVisible();
 }
 
 // ---- editing ----
 
 void TLfMemo::EmitStateSignals() {
-    const bool canUndo = FHistory.CanUndo();
+    const bool canUndo = FDocument.CanUndo();
     if (canUndo != FLastCanUndo) {
         FLastCanUndo = canUndo;
         emit undoAvailable(canUndo);
@@ -695,39 +705,61 @@ void TLfMemo::TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsi
     emit textChanged();
 }
 
-void TLfMemo::CheckLimit(qsizetype units) {
-    if (units > kMaxTextUnits) {
-        throw EInvalidOperation("文字列の大きさがメモの制限を越えました");
-    }
-}
-
 void TLfMemo::Edit(qsizetype pos, qsizetype length, const QString& text, bool typing,
                    qsizetype caret) {
-    if (length == 0 && text.isEmpty()) {
-        return;
+    std::optional<document::TSelection> after;
+    if (caret >= 0) {
+        after = document::TSelection{caret, caret};
     }
-    CheckLimit(FBuffer.Length() - length + text.size());
-    const qsizetype oldLines = FBuffer.LineCount();
-    const qsizetype oldAnchor = FAnchor;
-    const qsizetype oldCaret = FCaret;
-    FHistory.Change(FBuffer, pos, length, text, typing, oldAnchor, oldCaret);
-    Edited(pos, length, text.size(), caret, oldLines, oldAnchor, oldCaret);
+    FDocument.Replace(pos, length, text, typing, {FAnchor, FCaret}, after);
 }
 
-void TLfMemo::Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype caret,
-                     qsizetype oldLines, qsizetype oldAnchor, qsizetype oldCaret) {
-    if (caret >= 0) {
-        FAnchor = FCaret = caret;
+void TLfMemo::DocumentChanged(const document::TTextChange& change) {
+    if (change.Reset) {
+        Reloaded(change);
+        return;
+    }
+    const qsizetype oldAnchor = FAnchor;
+    const qsizetype oldCaret = FCaret;
+    if (change.Selection) {
+        FAnchor = change.Selection->Anchor;
+        FCaret = change.Selection->Caret;
     } else {
-        FAnchor = Shifted(oldAnchor, pos, length, added);
-        FCaret = Shifted(oldCaret, pos, length, added);
+        FAnchor = Shifted(oldAnchor, change.Pos, change.Removed, change.Added);
+        FCaret = Shifted(oldCaret, change.Pos, change.Removed, change.Added);
     }
     FAnchor = view::SnapToCaret(FBuffer, FAnchor);
     FCaret = view::SnapToCaret(FBuffer, FCaret);
     FDesiredX = -1;
     RestartBlink();
-    TextChanged(pos, length, added, oldLines);
+    TextChanged(change.Pos, change.Removed, change.Added, change.LinesBefore);
     SelectionSettled(oldAnchor, oldCaret);
+}
+
+void TLfMemo::Reloaded(const document::TTextChange& change) {
+    FLayouts->SetPreedit({});
+    const bool hadSelection = HasSelection();
+    const bool caretMoved = FCaret != 0;
+    FAnchor = FCaret = 0;
+    FDesiredX = -1;
+    FWidest = 0;
+    FLayouts->Clear();
+    std::fill(std::begin(FColumnMemo), std::end(FColumnMemo), TColumnMemo{});
+    UpdateScrollBars();
+    verticalScrollBar()->setValue(0);
+    horizontalScrollBar()->setValue(0);
+    viewport()->update();
+    emit ContentsChanged(0, change.Removed, change.Added);
+    emit textChanged();
+    if (caretMoved) {
+        emit cursorPositionChanged();
+    }
+    if (hadSelection) {
+        emit selectionChanged();
+    }
+    EmitStateSignals();
+    UpdateInputMethod();
+    PrepareEditAtCaret();
 }
 
 void TLfMemo::SelectionSettled(qsizetype oldAnchor, qsizetype oldCaret) {
@@ -762,7 +794,7 @@ void TLfMemo::InsertTyped(const QString& text) {
 bool TLfMemo::Fits(qsizetype removed, qsizetype added) {
     // Typing and pasting past the limit is refused here; only the text-model
     // operations raise the error, to callers that handle it.
-    if (FBuffer.Length() - removed + added <= kMaxTextUnits) {
+    if (FBuffer.Length() - removed + added <= document::TDocument::kMaxUnits) {
         return true;
     }
     QApplication::beep();
@@ -773,39 +805,27 @@ void TLfMemo::DeleteRange(qsizetype from, qsizetype to) {
     if (FReadOnly || from == to) {
         return;
     }
-    FHistory.BreakRun();
+    FDocument.BreakRun();
     Edit(std::min(from, to), std::abs(to - from), QString(), false, std::min(from, to));
     EnsureCaretVisible();
 }
 
-void TLfMemo::ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldLines) {
-    if (!span) {
-        return;
-    }
-    const qsizetype oldAnchor = FAnchor;
-    const qsizetype oldCaret = FCaret;
-    FAnchor = view::SnapToCaret(FBuffer, span->Anchor);
-    FCaret = view::SnapToCaret(FBuffer, span->Caret);
-    FDesiredX = -1;
-    TextChanged(span->Pos, span->Removed, span->Inserted, oldLines);
-    EnsureCaretVisible();
-    SelectionSettled(oldAnchor, oldCaret);
-}
-
 void TLfMemo::undo() {
-    if (FReadOnly || !FHistory.CanUndo()) {
+    if (FReadOnly || !FDocument.CanUndo()) {
         return;
     }
-    const qsizetype oldLines = FBuffer.LineCount();
-    ApplyUndoSpan(FHistory.Undo(FBuffer), oldLines);
+    if (FDocument.Undo()) {
+        EnsureCaretVisible();
+    }
 }
 
 void TLfMemo::redo() {
-    if (FReadOnly || !FHistory.CanRedo()) {
+    if (FReadOnly || !FDocument.CanRedo()) {
         return;
     }
-    const qsizetype oldLines = FBuffer.LineCount();
-    ApplyUndoSpan(FHistory.Redo(FBuffer), oldLines);
+    if (FDocument.Redo()) {
+        EnsureCaretVisible();
+    }
 }
 
 void TLfMemo::copy() {
@@ -823,17 +843,21 @@ void TLfMemo::RemoveSelectedText() {
 }
 
 void TLfMemo::setReadOnly(bool value) {
+    const bool changed = value != FReadOnly;
     FReadOnly = value;
     setAttribute(Qt::WA_InputMethodEnabled, !value);
     viewport()->update();
+    if (changed) {
+        emit readOnlyChanged(value);
+    }
 }
 
 void TLfMemo::InsertFromMime(const QString& text) {
     if (FReadOnly || text.isEmpty()) {
         return;
     }
-    FHistory.BreakRun();
-    const QString crlf = view::ToCrLf(text);
+    FDocument.BreakRun();
+    const QString crlf = document::ToCrLf(text);
     const qsizetype from = SelStart();
     if (!Fits(SelLength(), crlf.size())) {
         return;
@@ -871,85 +895,11 @@ qsizetype TLfMemo::TextLengthUnits() const {
 }
 
 void TLfMemo::SetText(const QString& value) {
-    CheckLimit(value.size());
-    const QString text = view::ToCrLf(value);
-    // Only the part that differs is replaced: the caret outside it stays,
-    // the undo step holds no more than the change.
-    const QStringView old = FBuffer.View();
-    const qsizetype n = std::min(old.size(), text.size());
-    const auto* a = reinterpret_cast<const char16_t*>(old.utf16());
-    const auto* b = reinterpret_cast<const char16_t*>(text.utf16());
-    qsizetype prefix = std::mismatch(a, a + n, b).first - a;
-    if (prefix == old.size() && prefix == text.size()) {
-        return;
-    }
-    const auto tail =
-        std::mismatch(std::reverse_iterator(a + old.size()), std::reverse_iterator(a + prefix),
-                      std::reverse_iterator(b + text.size()), std::reverse_iterator(b + prefix));
-    qsizetype suffix = tail.first - std::reverse_iterator(a + old.size());
-    // Never split a CR LF or a surrogate pair at either end of the change.
-    while (prefix > 0 && (old[prefix - 1] == u'\r' || old[prefix - 1].isHighSurrogate())) {
-        --prefix;
-    }
-    while (suffix > 0 &&
-           (old[old.size() - suffix] == u'\n' || old[old.size() - suffix].isLowSurrogate())) {
-        --suffix;
-    }
-    const qsizetype removed = old.size() - prefix - suffix;
-    const qsizetype added = text.size() - prefix - suffix;
-    FHistory.BreakRun();
-    if (old.size() >= TEditHistory::kWholeUnits && removed + added > old.size()) {
-        // Most of a big text changes (a Replace All over the whole document):
-        // the old text moves into the history as it is instead of being copied.
-        const qsizetype oldLines = FBuffer.LineCount();
-        const qsizetype oldAnchor = FAnchor;
-        const qsizetype oldCaret = FCaret;
-        FHistory.ChangeAll(FBuffer, text, oldAnchor, oldCaret);
-        Edited(prefix, removed, added, -1, oldLines, oldAnchor, oldCaret);
-        return;
-    }
-    FHistory.BeginStep();
-    try {
-        Edit(prefix, removed, text.mid(prefix, added), false);
-    } catch (...) {
-        FHistory.EndStep();
-        throw;
-    }
-    FHistory.EndStep();
+    FDocument.SetText(value, {FAnchor, FCaret});
 }
 
 void TLfMemo::LoadText(QString value) {
-    CheckLimit(value.size());
-    value = view::ToCrLf(value); // the same string when it has only CR LF breaks
-    FLayouts->SetPreedit({});
-    const qsizetype oldLength = FBuffer.Length();
-    const qsizetype added = value.size();
-    const bool hadSelection = HasSelection();
-    const bool caretMoved = FCaret != 0;
-    FBuffer.Assign(std::move(value));
-    FHistory.Clear();
-    FHistory.MarkClean();
-    FForcedModified = false;
-    FAnchor = FCaret = 0;
-    FDesiredX = -1;
-    FWidest = 0;
-    FLayouts->Clear();
-    std::fill(std::begin(FColumnMemo), std::end(FColumnMemo), TColumnMemo{});
-    UpdateScrollBars();
-    verticalScrollBar()->setValue(0);
-    horizontalScrollBar()->setValue(0);
-    viewport()->update();
-    emit ContentsChanged(0, oldLength, added);
-    emit textChanged();
-    if (caretMoved) {
-        emit cursorPositionChanged();
-    }
-    if (hadSelection) {
-        emit selectionChanged();
-    }
-    EmitStateSignals();
-    UpdateInputMethod();
-    PrepareEditAtCaret();
+    FDocument.Load(std::move(value));
 }
 
 qsizetype TLfMemo::LinesCount() const {
@@ -969,9 +919,9 @@ void TLfMemo::SetLine(qsizetype i, const QString& value) {
     if (i < 0 || i >= LinesCount()) {
         return;
     }
-    FHistory.BreakRun();
+    FDocument.BreakRun();
     const qsizetype start = FBuffer.LineStart(i);
-    Edit(start, FBuffer.LineEnd(i) - start, view::ToCrLf(value), false);
+    Edit(start, FBuffer.LineEnd(i) - start, document::ToCrLf(value), false);
 }
 
 qsizetype TLfMemo::SelStart() const {
@@ -1000,9 +950,9 @@ QString TLfMemo::SelText() const {
 }
 
 void TLfMemo::SetSelText(const QString& value) {
-    const QString text = view::ToCrLf(value);
+    const QString text = document::ToCrLf(value);
     const qsizetype from = SelStart();
-    FHistory.BreakRun();
+    FDocument.BreakRun();
     Edit(from, SelLength(), text, false, from + text.size());
 }
 
@@ -1052,16 +1002,11 @@ void TLfMemo::ScrollCaret() {
 }
 
 bool TLfMemo::Modified() const {
-    return FForcedModified || !FHistory.IsClean();
+    return FDocument.Modified();
 }
 
 void TLfMemo::SetModified(bool value) {
-    if (value) {
-        FForcedModified = true;
-    } else {
-        FForcedModified = false;
-        FHistory.MarkClean();
-    }
+    FDocument.SetModified(value);
     EmitStateSignals();
 }
 

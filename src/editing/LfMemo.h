@@ -1,15 +1,13 @@
 #pragma once
 
-// The edit view: a plain-text editor with a line-number gutter on the left and
-// a column ruler on top, both composed off screen.  The text lives in our own
-// buffer with CR LF line breaks, which is also the text model every other class
-// reads and changes through the operations below: lines end in CR LF and a
-// position is a UTF-16 index into that text (a line break counts two).  Only
-// the lines in sight are laid out, so the view costs the same on a huge file
-// as on a small one.
+// The edit view: shows a document (TDocument) with a line-number gutter on the
+// left and a column ruler on top, both composed off screen.  It is also the
+// text-model face the commands use: lines end in CR LF and a position is a
+// UTF-16 index into the text (a line break counts two).  Only the lines in
+// sight are laid out, so the view costs the same on a huge file as on a small
+// one.
 
-#include "editing/text/EditHistory.h"
-#include "editing/text/TextBuffer.h"
+#include "document/Document.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -21,7 +19,6 @@
 
 #include <memory>
 #include <optional>
-#include <stdexcept>
 
 class QMenu;
 
@@ -38,18 +35,19 @@ struct TCaretPos {
     qsizetype Y = 0;
 };
 
-// Raised when a whole text cannot be taken by the view.
-class EInvalidOperation : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
+using document::EInvalidOperation;
 
 class TLfMemo : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
+    // A view of a document of its own.
     explicit TLfMemo(QWidget* owner = nullptr);
+    // A view of `document`, which outlives it.
+    explicit TLfMemo(document::TDocument& document, QWidget* owner = nullptr);
     ~TLfMemo() override;
+
+    document::TDocument& Document() const { return FDocument; }
 
     // Published properties: setting one only stores it.  Colours and the start
     // number show at the next paint, the gutter width at the next layout.
@@ -71,7 +69,7 @@ public:
     QString Text() const;
     // The whole text without a copy, for reading it through (search, saving);
     // valid until the next change.
-    QStringView TextView() const { return FBuffer.View(); }
+    QStringView TextView() const { return FDocument.View(); }
     // Replaces the whole text as one undoable edit; every line break becomes
     // CR LF; nothing happens (no change event) when the text is the same.
     void SetText(const QString& value);
@@ -81,6 +79,8 @@ public:
     qsizetype LinesCount() const;                    // an empty last line is not counted
     QString Line(qsizetype i) const;                 // whole line, no break; empty past the end
     void SetLine(qsizetype i, const QString& value); // keeps the line's break
+    // The selection with its direction: where it was started and the caret.
+    document::TSelection Selection() const { return {FAnchor, FCaret}; }
     qsizetype SelStart() const;
     void SetSelStart(qsizetype value); // caret there, empty selection, no scroll
     qsizetype SelLength() const;
@@ -115,8 +115,8 @@ public:
     void setReadOnly(bool value);
     bool HasSelection() const { return FAnchor != FCaret; }
     void RemoveSelectedText();
-    bool CanUndo() const { return FHistory.CanUndo(); }
-    bool CanRedo() const { return FHistory.CanRedo(); }
+    bool CanUndo() const { return FDocument.CanUndo(); }
+    bool CanRedo() const { return FDocument.CanRedo(); }
     bool IsEmpty() const { return FBuffer.Length() == 0; }
     bool OverwriteMode() const { return FOverwrite; }
 
@@ -168,6 +168,7 @@ signals:
     void cursorPositionChanged();
     void undoAvailable(bool available);
     void modificationChanged(bool modified);
+    void readOnlyChanged(bool readOnly);
 
 protected:
     virtual void PaintRGutter(QPainter& canvas);
@@ -218,22 +219,22 @@ private:
     QRect ClientRect() const;
 
     // ---- editing ----
+    TLfMemo(std::unique_ptr<document::TDocument> own, document::TDocument* shown, QWidget* owner);
+
     // Replaces [pos, pos + length) by text as one change (joined to a typing
     // run when `typing`), then puts the caret at `caret` (or, when negative,
     // moves the old selection along with the text).
     void Edit(qsizetype pos, qsizetype length, const QString& text, bool typing,
               qsizetype caret = -1);
-    // The caret, caches and signals after a change the history has made.
-    void Edited(qsizetype pos, qsizetype length, qsizetype added, qsizetype caret,
-                qsizetype oldLines, qsizetype oldAnchor, qsizetype oldCaret);
+    // The caret, caches and signals after the document's text changed.
+    void DocumentChanged(const document::TTextChange& change);
+    // The same after a new text was loaded: back to the start, nothing cached.
+    void Reloaded(const document::TTextChange& change);
     // Caches, scroll bars and signals after the buffer changed by whatever route.
     void TextChanged(qsizetype pos, qsizetype removed, qsizetype added, qsizetype oldLines);
-    void ApplyUndoSpan(const std::optional<TEditSpan>& span, qsizetype oldLines);
     void InsertTyped(const QString& text);
-    // False (and a beep) when the text would grow past what the view holds.
+    // False (and a beep) when the text would grow past what the document holds.
     bool Fits(qsizetype removed, qsizetype added);
-    // Raises EInvalidOperation when a text of `units` would pass what the view holds.
-    static void CheckLimit(qsizetype units);
     void DeleteRange(qsizetype from, qsizetype to);
     void EmitStateSignals();
     // The selection and state signals and the input method's update after a change.
@@ -284,15 +285,15 @@ private:
     TLfMemoStrip* FRulerStrip = nullptr;
 
     // ---- the document and its view ----
-    TTextBuffer FBuffer;
-    TEditHistory FHistory;
+    std::unique_ptr<document::TDocument> FOwnDocument; // when it shows a document of its own
+    document::TDocument& FDocument;
+    const document::TTextBuffer& FBuffer;
     std::unique_ptr<view::TLineLayouts> FLayouts;
     qsizetype FAnchor = 0;
     qsizetype FCaret = 0;
     qreal FDesiredX = -1; // column kept by Up and Down; negative: the caret's own
     bool FReadOnly = false;
     bool FOverwrite = false;
-    bool FForcedModified = false;
     bool FLastModified = false;
     bool FLastCanUndo = false;
     int FLineHeight = 1;

@@ -4,7 +4,7 @@
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
 #include "platform/SettingsStore.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,24 +16,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using quillo::accessories::TAboutBox;
 using quillo::app::TWin2kAppForm;
-using quillo::testing::ScriptedPrompts;
 
 namespace {
 
-class AccessoriesWiringTest : public ::testing::Test {
+class AccessoriesWiringTest : public quillo::testing::WindowTest {
 protected:
-    void SetUp() override { quillo::platform::OpenSettings()->clear(); }
-
-    std::unique_ptr<TWin2kAppForm> Start(const QStringList& args) {
-        auto form = std::make_unique<TWin2kAppForm>(args, prompts);
-        form->show();
-        QApplication::processEvents();
-        return form;
-    }
-
     QMenu* HistoryMenu(TWin2kAppForm& form) const {
-        for (QAction* top : form.ActionMainMenuBar1->actions()) {
+        for (QAction* top : form.menuBar()->actions()) {
             if (top->text() == QStringLiteral("ファイル(&F)")) {
                 for (QAction* a : top->menu()->actions()) {
                     if (a->menu() != nullptr && a->text() == QStringLiteral("履歴から開く(&H)")) {
@@ -44,9 +35,6 @@ protected:
         }
         return nullptr;
     }
-
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
 };
 
 } // namespace
@@ -80,21 +68,22 @@ TEST_F(AccessoriesWiringTest, OpenedFilesReachTheRecentMenuAndTheStore) {
     ASSERT_FALSE(menu->actions().isEmpty());
     menu->actions().constFirst()->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("hello"));
-    EXPECT_EQ(form->FFileName, path);
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("hello"));
+    EXPECT_EQ(form->Document().FileName(), path);
 }
 
 TEST_F(AccessoriesWiringTest, SplashUnlessQuiet) {
     {
         auto form = Start({});
-        ASSERT_NE(form->FAboutBox, nullptr);
-        EXPECT_TRUE(form->FAboutBox->isVisible());
+        auto* splash = form->findChild<TAboutBox*>();
+        ASSERT_NE(splash, nullptr);
+        EXPECT_TRUE(splash->isVisible());
         form->WindowMessage();
-        EXPECT_EQ(form->FAboutBox, nullptr);
+        EXPECT_EQ(form->findChild<TAboutBox*>(), nullptr);
         form->WindowMessage(); // a second notice finds nothing to close
     }
     auto quiet = Start({QStringLiteral("x.txt"), QStringLiteral("-q")});
-    EXPECT_EQ(quiet->FAboutBox, nullptr);
+    EXPECT_EQ(quiet->findChild<TAboutBox*>(), nullptr);
 }
 
 TEST_F(AccessoriesWiringTest, AboutBoxAndOverlayStates) {
@@ -104,14 +93,14 @@ TEST_F(AccessoriesWiringTest, AboutBoxAndOverlayStates) {
         shown = dynamic_cast<quillo::accessories::TAboutBox*>(&d) != nullptr;
         return int(QDialog::Accepted);
     });
-    (*form->ActionManager1)["HespAbout1"]->trigger();
+    Action(*form, "HespAbout1")->trigger();
     EXPECT_TRUE(shown);
 
-    form->Memo1->setFocus();
-    QTest::keyClicks(form->Memo1, QStringLiteral("a"));
-    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 3);
+    Memo(*form).setFocus();
+    QTest::keyClicks(&Memo(*form), QStringLiteral("a"));
+    EXPECT_EQ(Overlay(*form).ImageIndex(), 3);
     prompts.Answers = {QMessageBox::No};
     form->FileNew1Execute();
-    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 0);
-    EXPECT_TRUE(form->zkOverlayIcon1->Hint().isEmpty());
+    EXPECT_EQ(Overlay(*form).ImageIndex(), 0);
+    EXPECT_TRUE(Overlay(*form).Hint().isEmpty());
 }

@@ -2,9 +2,8 @@
 #include "app/CodeExchangeForm.h"
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
-#include "platform/SettingsStore.h"
 #include "support/FileBytes.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +18,6 @@
 using quillo::app::TCodeExchangeDlg;
 using quillo::app::TFileDialogAnswer;
 using quillo::app::TWin2kAppForm;
-using quillo::testing::ScriptedPrompts;
 
 namespace {
 
@@ -28,22 +26,14 @@ const QString kJapanese = QStringLiteral("日本語のテキスト\r\n二行目�
 using quillo::testing::ReadBytes;
 using quillo::testing::WriteBytes;
 
-class DocumentCommandsTest : public ::testing::Test {
+class DocumentCommandsTest : public quillo::testing::WindowTest {
 protected:
     void SetUp() override {
-        const auto s = quillo::platform::OpenSettings();
-        s->clear();
-        form = std::make_unique<TWin2kAppForm>(QStringList{QStringLiteral("-q")}, prompts);
-        form->show();
-        QApplication::processEvents();
+        WindowTest::SetUp();
+        form = Start();
     }
 
-    QString Path(const char* name) const { return dir.filePath(QString::fromUtf8(name)); }
-
-    void Type(const QString& text) {
-        form->Memo1->setFocus();
-        QTest::keyClicks(form->Memo1, text);
-    }
+    void Type(const QString& text) { WindowTest::Type(*form, text); }
 
     // Opens through the open dialog with the given filter entry.
     void Open(const QString& path, int filterIndex) {
@@ -51,8 +41,6 @@ protected:
         form->FileOpen1Execute();
     }
 
-    QTemporaryDir dir;
-    ScriptedPrompts prompts;
     std::unique_ptr<TWin2kAppForm> form;
 };
 
@@ -62,34 +50,34 @@ TEST_F(DocumentCommandsTest, NewDocumentQuestionAnswers) {
     Type(QStringLiteral("draft"));
     prompts.Answers = {QMessageBox::Cancel};
     form->FileNew1Execute();
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("draft"));
-    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("draft"));
+    EXPECT_TRUE(Memo(*form).Modified());
     EXPECT_EQ(prompts.Asked.back().Text, QStringLiteral("新規編集前にファイルを保存しますか？"));
 
     // Yes on an untitled document, then the save-as dialog cancelled.
     prompts.Answers = {QMessageBox::Yes};
     prompts.FileAnswers = {{false, {}, 1}};
     form->FileNew1Execute();
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("draft"));
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("draft"));
 
     prompts.Answers = {QMessageBox::No};
     form->FileNew1Execute();
-    EXPECT_TRUE(form->Memo1->Text().isEmpty());
-    EXPECT_FALSE(form->Memo1->Modified());
+    EXPECT_TRUE(Memo(*form).Text().isEmpty());
+    EXPECT_FALSE(Memo(*form).Modified());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("新規ドキュメント - quillo"));
-    EXPECT_FALSE(form->FileSave1->isEnabled());
-    EXPECT_FALSE(form->CodeExchange1->isEnabled());
+    EXPECT_FALSE(Action(*form, "FileSave1")->isEnabled());
+    EXPECT_FALSE(Action(*form, "CodeExchange1")->isEnabled());
 }
 
 TEST_F(DocumentCommandsTest, SaveAsThenSaveKeepsTheChosenCode) {
     Type(QStringLiteral("abc"));
-    form->Memo1->SetText(kJapanese);
+    Memo(*form).SetText(kJapanese);
     const QString path = Path("euc.txt");
     prompts.FileAnswers = {{true, path, 2}}; // EUC-JP
     ASSERT_TRUE(form->SaveFile());
-    EXPECT_EQ(form->CodePage, 51932);
+    EXPECT_EQ(form->Document().CodePage(), 51932);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("euc.txt - quillo"));
-    EXPECT_FALSE(form->Memo1->Modified());
+    EXPECT_FALSE(Memo(*form).Modified());
     const QByteArray first = ReadBytes(path);
     EXPECT_TRUE(first.startsWith("\xC6\xFC\xCB\xDC")); // 日本 in EUC-JP
 
@@ -97,18 +85,18 @@ TEST_F(DocumentCommandsTest, SaveAsThenSaveKeepsTheChosenCode) {
     ASSERT_TRUE(form->SaveFile()); // writes without asking
     EXPECT_EQ(prompts.FileRequests.size(), 1u);
     EXPECT_EQ(ReadBytes(path).size(), first.size() + 1);
-    EXPECT_EQ(form->FFileName, path);
+    EXPECT_EQ(form->Document().FileName(), path);
 }
 
 TEST_F(DocumentCommandsTest, DetectedUtf8GetsItsMarkAndPreselectsItsEntry) {
     const QString path = Path("u8.txt");
     WriteBytes(path, kJapanese.toUtf8());
     Open(path, 1);
-    EXPECT_EQ(form->CodePage, 65001);
-    EXPECT_EQ(form->Memo1->Text(), kJapanese);
+    EXPECT_EQ(form->Document().CodePage(), 65001);
+    EXPECT_EQ(Memo(*form).Text(), kJapanese);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("u8.txt - quillo"));
-    EXPECT_TRUE(form->CodeExchange1->isEnabled());
-    EXPECT_FALSE(form->Memo1->Modified());
+    EXPECT_TRUE(Action(*form, "CodeExchange1")->isEnabled());
+    EXPECT_FALSE(Memo(*form).Modified());
     Type(QStringLiteral("!"));
     ASSERT_TRUE(form->SaveFile());
     EXPECT_EQ(ReadBytes(path), QByteArray("\xEF\xBB\xBF") + ("!" + kJapanese).toUtf8());
@@ -126,17 +114,17 @@ TEST_F(DocumentCommandsTest, OpenFilterIndexIsUsedByRecentFiles) {
     QByteArray eucBytes("\xC6\xFC\xCB\xDC\xB8\xEC"); // 日本語
     WriteBytes(euc, eucBytes);
     Open(euc, 3); // EUC-JP entry
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
-    EXPECT_EQ(form->CodePage, 51932);
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("日本語"));
+    EXPECT_EQ(form->Document().CodePage(), 51932);
     EXPECT_EQ(prompts.FileRequests.back().Filters.size(), 6);
 
     // The recent-file entry reads with the entry last chosen, EUC-JP.
     form->FileNew1Execute();
     form->LfFileHistory1ItemClick(euc);
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("日本語"));
     // A missing file reads nothing and says nothing.
     form->LfFileHistory1ItemClick(Path("gone.txt"));
-    EXPECT_EQ(form->FFileName, euc);
+    EXPECT_EQ(form->Document().FileName(), euc);
     EXPECT_TRUE(prompts.Errors.empty());
 }
 
@@ -145,11 +133,11 @@ TEST_F(DocumentCommandsTest, CancelledOpenStillResetsTheCaret) {
     prompts.Answers = {QMessageBox::No};
     prompts.FileAnswers = {{false, {}, 1}};
     form->FileOpen1Execute();
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("typed"));
-    EXPECT_TRUE(form->Memo1->Modified());
-    EXPECT_EQ(form->Memo1->SelStart(), 0);
-    EXPECT_FALSE(form->FileSave1->isEnabled());
-    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), -1);
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("typed"));
+    EXPECT_TRUE(Memo(*form).Modified());
+    EXPECT_EQ(Memo(*form).SelStart(), 0);
+    EXPECT_FALSE(Action(*form, "FileSave1")->isEnabled());
+    EXPECT_EQ(Overlay(*form).ImageIndex(), -1);
 }
 
 TEST_F(DocumentCommandsTest, DropOpensTheFirstFileInTheDocumentsCode) {
@@ -157,12 +145,12 @@ TEST_F(DocumentCommandsTest, DropOpensTheFirstFileInTheDocumentsCode) {
     const QString b = Path("b.txt");
     WriteBytes(a, QByteArray("\xC6\xFC\xCB\xDC")); // 日本 in EUC-JP
     WriteBytes(b, "second");
-    form->CodePage = 51932;
+    form->Document().SetCodePage(51932);
     form->WMDropFiles({a, b, Path("c.txt")});
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本"));
-    EXPECT_EQ(form->FFileName, a);
-    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 0);
-    EXPECT_EQ(form->zkOverlayIcon1->Hint(), QStringLiteral("ファイルを開いています。"));
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("日本"));
+    EXPECT_EQ(form->Document().FileName(), a);
+    EXPECT_EQ(Overlay(*form).ImageIndex(), 0);
+    EXPECT_EQ(Overlay(*form).Hint(), QStringLiteral("ファイルを開いています。"));
 }
 
 TEST_F(DocumentCommandsTest, UnreadableFileKeepsTheDocument) {
@@ -170,9 +158,9 @@ TEST_F(DocumentCommandsTest, UnreadableFileKeepsTheDocument) {
     prompts.Answers = {QMessageBox::No};
     Open(dir.path(), 1); // a folder
     EXPECT_EQ(prompts.Errors.size(), 1u);
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("mine"));
-    EXPECT_TRUE(form->Memo1->Modified());
-    EXPECT_EQ(form->FFileName, QStringLiteral("名称未設定"));
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("mine"));
+    EXPECT_TRUE(Memo(*form).Modified());
+    EXPECT_EQ(form->Document().FileName(), QStringLiteral("名称未設定"));
 }
 
 TEST_F(DocumentCommandsTest, OverwriteQuestionNoWritesNothing) {
@@ -186,8 +174,8 @@ TEST_F(DocumentCommandsTest, OverwriteQuestionNoWritesNothing) {
         prompts.Asked.back().Text,
         QStringLiteral("OK を押すと %1 を上書きします。").arg(QDir::toNativeSeparators(path)));
     EXPECT_EQ(ReadBytes(path), QByteArray("old"));
-    EXPECT_EQ(form->FFileName, QStringLiteral("名称未設定"));
-    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(form->Document().FileName(), QStringLiteral("名称未設定"));
+    EXPECT_TRUE(Memo(*form).Modified());
 }
 
 TEST_F(DocumentCommandsTest, FailedWriteKeepsTheOldFileAndTheFlag) {
@@ -206,9 +194,9 @@ TEST_F(DocumentCommandsTest, FailedWriteKeepsTheOldFileAndTheFlag) {
     QFile::setPermissions(sub, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     EXPECT_EQ(prompts.Errors.size(), 1u);
     EXPECT_EQ(ReadBytes(path), QByteArray("old contents"));
-    EXPECT_TRUE(form->Memo1->Modified());
-    EXPECT_EQ(form->FFileName, path);
-    EXPECT_EQ(form->CodePage, 932);
+    EXPECT_TRUE(Memo(*form).Modified());
+    EXPECT_EQ(form->Document().FileName(), path);
+    EXPECT_EQ(form->Document().CodePage(), 932);
 }
 
 TEST_F(DocumentCommandsTest, StrayBytesSurviveOpenEditSave) {
@@ -218,7 +206,7 @@ TEST_F(DocumentCommandsTest, StrayBytesSurviveOpenEditSave) {
     Open(path, 2); // Shift-JIS
     ASSERT_FALSE(prompts.Asked.empty());
     EXPECT_EQ(prompts.Asked.back().Type, quillo::app::TMsgDlgType::mtWarning);
-    form->Memo1->SetSelStart(form->Memo1->TextLengthUnits());
+    Memo(*form).SetSelStart(Memo(*form).TextLengthUnits());
     Type(QStringLiteral("!"));
     ASSERT_TRUE(form->SaveFile());
     EXPECT_EQ(ReadBytes(path), bytes + "!");
@@ -228,7 +216,7 @@ TEST_F(DocumentCommandsTest, ReReadInAChosenCode) {
     const QString path = Path("really-euc.txt");
     WriteBytes(path, QByteArray("\xC6\xFC\xCB\xDC\xB8\xEC")); // 日本語 in EUC-JP
     Open(path, 2);                                            // read as Shift-JIS
-    ASSERT_NE(form->Memo1->Text(), QStringLiteral("日本語"));
+    ASSERT_NE(Memo(*form).Text(), QStringLiteral("日本語"));
     prompts.Answers.clear();
 
     prompts.DialogScripts.push_back([](QDialog& d) {
@@ -239,16 +227,16 @@ TEST_F(DocumentCommandsTest, ReReadInAChosenCode) {
         return int(QDialog::Accepted);
     });
     form->CodeExchange1Execute();
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
-    EXPECT_FALSE(form->Memo1->Modified());
-    EXPECT_EQ(form->CodePage, 932); // an explicit choice keeps the document's code
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("日本語"));
+    EXPECT_FALSE(Memo(*form).Modified());
+    EXPECT_EQ(form->Document().CodePage(), 932); // an explicit choice keeps the document's code
     ASSERT_TRUE(form->SaveFile());
     EXPECT_EQ(ReadBytes(path), QByteArray("\x93\xFA\x96\x7B\x8C\xEA")); // now Shift-JIS
 
     // Cancel changes nothing.
     prompts.DialogScripts.push_back([](QDialog&) { return int(QDialog::Rejected); });
     form->CodeExchange1Execute();
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("日本語"));
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("日本語"));
 
     // Detection takes the code it finds; characters outside Shift-JIS survive.
     const QString u8 = Path("u8.txt");
@@ -256,8 +244,8 @@ TEST_F(DocumentCommandsTest, ReReadInAChosenCode) {
     Open(u8, 2);
     prompts.DialogScripts.push_back([](QDialog&) { return int(QDialog::Accepted); });
     form->CodeExchange1Execute();
-    EXPECT_EQ(form->CodePage, 65001);
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("한국어 Ω"));
+    EXPECT_EQ(form->Document().CodePage(), 65001);
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("한국어 Ω"));
 }
 
 TEST_F(DocumentCommandsTest, ReReadOfAModifiedDocumentAsksFirst) {
@@ -269,7 +257,7 @@ TEST_F(DocumentCommandsTest, ReReadOfAModifiedDocumentAsksFirst) {
     prompts.FileAnswers = {{false, {}, 1}}; // save-as cancelled: nothing is re-read
     form->CodeExchange1Execute();
     EXPECT_EQ(prompts.Asked.back().Text, QStringLiteral("再読み込み前にファイルを保存しますか？"));
-    EXPECT_EQ(form->Memo1->Text(), QStringLiteral("more text"));
-    EXPECT_TRUE(form->Memo1->Modified());
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("more text"));
+    EXPECT_TRUE(Memo(*form).Modified());
     EXPECT_TRUE(prompts.DialogScripts.empty());
 }

@@ -2,9 +2,8 @@
 #include "app/W2kMain.h"
 #include "editing/LfMemo.h"
 #include "editing/LinesForm.h"
-#include "platform/SettingsStore.h"
 #include "search/LfFindDialog.h"
-#include "support/ScriptedPrompts.h"
+#include "support/WindowFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -25,36 +24,34 @@
 
 using quillo::app::TWin2kAppForm;
 using quillo::editing::TLinesForm;
-using quillo::testing::ScriptedPrompts;
 
 namespace {
 
-class EditingCommandsTest : public ::testing::Test {
+class EditingCommandsTest : public quillo::testing::WindowTest {
 protected:
     void SetUp() override {
-        quillo::platform::OpenSettings()->clear();
-        form = std::make_unique<TWin2kAppForm>(QStringList{QStringLiteral("-q")}, prompts);
-        form->show();
+        WindowTest::SetUp();
+        form = Start();
         form->activateWindow();
         QApplication::processEvents();
-        memo = form->Memo1;
+        memo = &Memo(*form);
         memo->setFocus();
     }
 
-    QAction* Action(const char* name) const { return (*form->ActionManager1)[name]; }
+    QAction* Action(const char* name) const { return WindowTest::Action(*form, name); }
 
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(memo, key, mods);
-        QApplication::processEvents(); // queued steps such as the indent
+        WindowTest::Key(*form, key, mods);
     }
 
-    // Loads a text without any change handling, as a freshly opened file.
+    // Loads a text as a freshly opened file, with the caret noted at its start
+    // as a key going down there would.
     void Load(const QString& text) {
         memo->LoadText(text);
-        form->FLineUndo = 0;
+        QKeyEvent shift(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
+        form->Memo1KeyDown(&shift);
     }
 
-    ScriptedPrompts prompts;
     std::unique_ptr<TWin2kAppForm> form;
     quillo::editing::TLfMemo* memo = nullptr;
 };
@@ -69,9 +66,10 @@ TEST_F(EditingCommandsTest, StartStatesAndTheFirstCharacter) {
     for (const char* name : {"FileNew1", "FileOpen1", "JumpLine1", "SearchReplace1", "Print1"}) {
         EXPECT_TRUE(Action(name)->isEnabled()) << name;
     }
-    EXPECT_EQ(form->ActionManager1->All().size(), 35);
+    const QList<QAction*> commands = form->findChildren<QAction*>(Qt::FindDirectChildrenOnly);
+    EXPECT_EQ(commands.size(), 35);
     EXPECT_TRUE(Action("FileOpen1")->shortcut().isEmpty()); // no Ctrl+O anywhere
-    for (QAction* a : form->ActionManager1->All()) {
+    for (QAction* a : commands) {
         EXPECT_NE(a->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")))
             << a->objectName().toStdString();
     }
@@ -79,8 +77,8 @@ TEST_F(EditingCommandsTest, StartStatesAndTheFirstCharacter) {
     for (const char* name : {"FileSave1", "SearchFind1", "SearchFindNext1", "SearchFindFirst1"}) {
         EXPECT_TRUE(Action(name)->isEnabled()) << name;
     }
-    EXPECT_EQ(form->zkOverlayIcon1->ImageIndex(), 3);
-    EXPECT_TRUE(form->Timer1->isActive());
+    EXPECT_EQ(Overlay(*form).ImageIndex(), 3);
+    EXPECT_TRUE(Timer(*form).isActive());
 }
 
 TEST_F(EditingCommandsTest, CtrlASelectsAllAndNeverSavesAs) {
@@ -105,11 +103,9 @@ TEST_F(EditingCommandsTest, ReadOnlyGreysTheWritingEditActions) {
     Load(QStringLiteral("text"));
     memo->selectAll();
     QApplication::clipboard()->setText(QStringLiteral("clip"));
-    form->UpdateEditActions();
     EXPECT_TRUE(Action("EditCut1")->isEnabled());
     EXPECT_TRUE(Action("EditPaste1")->isEnabled());
     memo->SetReadOnly(true);
-    form->UpdateEditActions();
     EXPECT_FALSE(Action("EditCut1")->isEnabled());
     EXPECT_FALSE(Action("EditDelete1")->isEnabled());
     EXPECT_FALSE(Action("EditPaste1")->isEnabled());
@@ -119,27 +115,31 @@ TEST_F(EditingCommandsTest, ReadOnlyGreysTheWritingEditActions) {
 
 TEST_F(EditingCommandsTest, MenusToolbarAndContextMenuFollowTheLayout) {
     QStringList menus;
-    for (QAction* a : form->ActionMainMenuBar1->actions()) {
+    for (QAction* a : form->menuBar()->actions()) {
         menus << a->text();
     }
     EXPECT_EQ(menus,
               (QStringList{"ファイル(&F)", "編集(&E)", "検索(&S)", "SQL変換(&Q)", "ヘルプ(&H)"}));
     QStringList edit;
-    for (QAction* a : form->ActionMainMenuBar1->actions().at(1)->menu()->actions()) {
+    for (QAction* a : form->menuBar()->actions().at(1)->menu()->actions()) {
         edit << (a->isSeparator() ? QStringLiteral("-") : a->text());
     }
     EXPECT_EQ(edit.last(), QStringLiteral("環境設定(&Z)..."));
     EXPECT_EQ(edit.first(), QStringLiteral("元に戻す(&U)"));
-    EXPECT_EQ(form->ActionToolBar1->actions().size(), 24 + 0); // 18 buttons and 6 separators
+    auto* toolbar = form->findChild<QToolBar*>(QStringLiteral("ActionToolBar1"));
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_EQ(toolbar->actions().size(), 24 + 0); // 18 buttons and 6 separators
     QStringList popup;
-    for (QAction* a : form->PopupActionBar1->actions()) {
+    auto* popupMenu = form->findChild<QMenu*>(QStringLiteral("PopupActionBar1"));
+    ASSERT_NE(popupMenu, nullptr);
+    for (QAction* a : popupMenu->actions()) {
         popup << (a->isSeparator() ? QStringLiteral("-") : a->objectName());
     }
     EXPECT_EQ(popup, (QStringList{"EditCut1", "EditCopy1", "EditPaste1", "EditDelete1", "-",
                                   "SearchFind1", "SearchFindNext1", "SearchReplace1", "-",
                                   "JumpLine1", "CursorPast1", "CursorNext1"}));
     // A menu's own caption runs the same action.
-    QAction* prefs = form->ActionMainMenuBar1->actions().at(1)->menu()->actions().last();
+    QAction* prefs = form->menuBar()->actions().at(1)->menu()->actions().last();
     prompts.DialogScripts.push_back([](QDialog&) { return int(QDialog::Rejected); });
     prefs->trigger();
     EXPECT_TRUE(prompts.DialogScripts.empty());
@@ -159,89 +159,51 @@ TEST_F(EditingCommandsTest, CaretStatusText) {
     EXPECT_EQ(memo->statusTip(), form->CaretStatusText());
 }
 
-TEST_F(EditingCommandsTest, EnterRecordsTheLineItLeft) {
+TEST_F(EditingCommandsTest, EnterRecordsTheLineItLeftAndTheWalkComesBack) {
     Load(QStringLiteral("one\r\ntwo\r\nthree"));
+    EXPECT_FALSE(Action("CursorPast1")->isEnabled());
     memo->SetSelStart(3);
     Key(Qt::Key_Return);
-    EXPECT_EQ(form->FCursorList.Count(), 1);
-    EXPECT_EQ(form->FCursorList.Items(0)->TopLength, 3);
-    EXPECT_EQ(form->FCursorIndex, 0);
+    EXPECT_TRUE(Action("CursorPast1")->isEnabled());
+    EXPECT_FALSE(Action("CursorNext1")->isEnabled());
+    // Back: the line the Enter left, at its start; the walk can go on no further.
+    form->CursorPast1Execute();
+    EXPECT_EQ(memo->SelStart(), 0);
+    EXPECT_FALSE(Action("CursorPast1")->isEnabled());
+    EXPECT_TRUE(Action("CursorNext1")->isEnabled());
+    // Forward: the line the caret had when the walk began.
+    form->CursorNext1Execute();
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(1));
+    EXPECT_FALSE(Action("CursorNext1")->isEnabled());
     EXPECT_TRUE(Action("CursorPast1")->isEnabled());
 }
 
-TEST_F(EditingCommandsTest, ClicksRecordOncePerLine) {
-    Load(QStringLiteral("aaaa\r\nbbbb\r\ncccc"));
+TEST_F(EditingCommandsTest, ClicksAndCutsFeedTheHistory) {
+    QString text;
+    for (int i = 0; i < 30; ++i) {
+        text += QStringLiteral("line %1\r\n").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    Load(text); // every line 9 units, 7 with its break
     const auto click = [&](qsizetype pos) {
         memo->SetSelStart(pos);
         form->Memo1Click();
     };
-    click(7);
-    EXPECT_EQ(form->FCursorList.Count(), 1); // the noted position 0 was recorded
-    EXPECT_EQ(form->FLineUndo, 7);
-    click(7);
-    EXPECT_EQ(form->FCursorList.Count(), 1); // the same place: nothing happens
-    click(12);
-    EXPECT_EQ(form->FCursorList.Count(), 2); // line 2 had no entry yet
-    click(1);
-    EXPECT_EQ(form->FCursorList.Count(), 3); // the noted 12, on line 3
-    click(13);
-    EXPECT_EQ(form->FCursorList.Count(), 3); // the noted 1 lies on line 1, which has one
-}
-
-TEST_F(EditingCommandsTest, HistoryWalkOverABAndC) {
-    QString text;
-    for (int i = 0; i < 30; ++i) {
-        text += QStringLiteral("line %1\r\n").arg(i);
-    }
-    Load(text);
-    const qsizetype a = memo->LineIndex(2) + 3;
-    const qsizetype b = memo->LineIndex(10) + 2;
-    const qsizetype c = memo->LineIndex(20) + 1;
-    form->FCursorList.Add(a, 0, 3);
-    form->FCursorList.Add(b, 0, 11);
-    form->FCursorIndex = 1;
-    memo->SetSelStart(c);
-    form->FLineUndo = c; // noted at the last key-down
-    form->CursorPast1->setEnabled(true);
-
+    click(memo->LineIndex(10) + 2); // records the noted start, line 0
+    click(memo->LineIndex(20) + 1); // records line 10
+    // Cutting lines 1 to 4 moves the entry of line 10 up to line 6.
+    memo->SetSelStart(memo->LineIndex(1));
+    memo->SetSelLength(memo->LineIndex(5) - memo->LineIndex(1));
+    memo->Cut();
+    // The change after the cut recorded the noted click by its offset, which
+    // no adjustment moves: the old line 20's offset is on line 20 still.
+    memo->SetSelStart(memo->LineIndex(25));
     form->CursorPast1Execute();
-    EXPECT_EQ(form->FCursorList.Count(), 3);
-    EXPECT_EQ(form->FCursorList.Items(2)->TopLength, c);
-    EXPECT_EQ(memo->SelStart(), memo->LineIndex(10)); // B's line, column 1
-    EXPECT_EQ(form->FCursorIndex, 0);
+    EXPECT_EQ(memo->LineFromChar(memo->SelStart()), 20);
     form->CursorPast1Execute();
-    EXPECT_EQ(memo->SelStart(), memo->LineIndex(2));
-    EXPECT_FALSE(form->CursorPast1->isEnabled());
-    EXPECT_EQ(form->FCursorIndex, 0);
-    form->CursorNext1Execute();
-    EXPECT_EQ(memo->SelStart(), memo->LineIndex(10));
-    form->CursorNext1Execute();
-    EXPECT_EQ(memo->SelStart(), memo->LineIndex(20));
-    EXPECT_FALSE(form->CursorNext1->isEnabled());
-    EXPECT_EQ(form->FCursorIndex, 2);
-}
-
-TEST_F(EditingCommandsTest, CutAndPasteKeepTheHistoryInStep) {
-    Load(QStringLiteral("abcdef"));
-    for (qsizetype p : {0, 2, 3, 5}) {
-        form->FCursorList.Add(p, 0, 1);
-    }
-    memo->SetSelStart(1);
-    memo->SetSelLength(3);
-    Key(Qt::Key_X, Qt::ControlModifier);
-    EXPECT_EQ(memo->Text(), QStringLiteral("aef"));
-    ASSERT_EQ(form->FCursorList.Count(), 3);
-    EXPECT_EQ(form->FCursorList.Items(1)->TopLength, 3);
-    EXPECT_EQ(form->FCursorList.Items(2)->TopLength, 2);
-
-    // A pasted LF text grows by its CR LF form.
-    form->FCursorList.Clear();
-    form->FCursorList.Add(2, 0, 1);
-    QApplication::clipboard()->setText(QStringLiteral("x\ny"));
-    memo->SetSelStart(0);
-    Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(memo->Text(), QStringLiteral("x\r\nyaef"));
-    EXPECT_EQ(form->FCursorList.Items(0)->TopLength, 6);
+    EXPECT_EQ(memo->LineFromChar(memo->SelStart()), 6);
+    form->CursorPast1Execute();
+    EXPECT_EQ(memo->SelStart(), 0);
+    EXPECT_FALSE(Action("CursorPast1")->isEnabled());
 }
 
 TEST_F(EditingCommandsTest, EnterCarriesTheIndentation) {
@@ -257,7 +219,9 @@ TEST_F(EditingCommandsTest, EnterCarriesTheIndentation) {
     EXPECT_EQ(enterAt(QStringLiteral("  abc"), 0), QStringLiteral("\r\n    abc"));
     EXPECT_EQ(enterAt(QStringLiteral("    x"), 2), QStringLiteral("  \r\n      x"));
     EXPECT_EQ(enterAt(QStringLiteral("a\r\n\tb"), 5), QStringLiteral("a\r\n\tb\r\n\t"));
-    EXPECT_TRUE(form->FTabBuffer.isEmpty());
+    // The indentation was inserted once: a late second delivery adds nothing.
+    form->SetIndent(true);
+    EXPECT_EQ(memo->Text(), QStringLiteral("a\r\n\tb\r\n\t"));
 }
 
 TEST_F(EditingCommandsTest, GoToLineClampsAndKeepsTheScreenRow) {
@@ -326,7 +290,7 @@ TEST_F(EditingCommandsTest, EveryMenuRendersWithItsPictures) {
     const QString out = qEnvironmentVariable("QUILLO_TEST_OUTPUT", QDir::tempPath());
     QDir().mkpath(out);
     int index = 0;
-    for (QAction* top : form->ActionMainMenuBar1->actions()) {
+    for (QAction* top : form->menuBar()->actions()) {
         QMenu* menu = top->menu();
         ASSERT_NE(menu, nullptr);
         menu->popup(form->mapToGlobal(QPoint(10, 30)));
@@ -345,10 +309,12 @@ TEST_F(EditingCommandsTest, FindAndReplaceThroughTheWindow) {
     memo->SetSelStart(0);
     Action("SearchFind1")->trigger();
     QApplication::processEvents();
-    auto* dlg = form->LfFindDialog1->DlgForm();
+    auto* findDialog =
+        form->findChild<quillo::search::TLfFindDialog*>(QStringLiteral("LfFindDialog1"));
+    ASSERT_NE(findDialog, nullptr);
+    auto* dlg = findDialog->DlgForm();
     ASSERT_NE(dlg, nullptr);
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_TRUE(form->FFind);
     dlg->FindStr->setEditText(QStringLiteral("world"));
     QTest::mouseClick(dlg->FindNextBtn, Qt::LeftButton);
     QApplication::processEvents();
@@ -361,9 +327,12 @@ TEST_F(EditingCommandsTest, FindAndReplaceThroughTheWindow) {
     // Replace all through the replace dialog, one undo step.
     Action("SearchReplace1")->trigger();
     QApplication::processEvents();
-    auto* rdlg = form->LfReplaceDialog1->DlgForm();
+    auto* replaceDialog =
+        form->findChild<quillo::search::TLfReplaceDialog*>(QStringLiteral("LfReplaceDialog1"));
+    ASSERT_NE(replaceDialog, nullptr);
+    auto* rdlg = replaceDialog->DlgForm();
     ASSERT_NE(rdlg, nullptr);
-    EXPECT_TRUE(form->FReplace);
+    EXPECT_TRUE(rdlg->isVisible());
     rdlg->FindStr->setEditText(QStringLiteral("world"));
     rdlg->ReplaceStr->setEditText(QStringLiteral("earth"));
     rdlg->FindTop->setChecked(true);

@@ -6,8 +6,8 @@
 // A failure names the seed and the operation and lists the operations before it.
 // The faults the driver found are kept below it as small tests of their own.
 
+#include "document/TextBuffer.h"
 #include "editing/LfMemo.h"
-#include "editing/text/TextBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -1053,7 +1053,7 @@ TEST(MemoStorageStress, RandomEditsKeepTheLineIndexExact) {
         }
         return text;
     };
-    quillo::editing::TTextBuffer buffer;
+    quillo::document::TTextBuffer buffer;
     QString model = randomText(20000);
     buffer.Assign(model);
     for (long long op = 0; op < ops; ++op) {

@@ -1,9 +1,10 @@
 // The edit view's own insides: caret moves, selection, mouse, input method,
 // undo, long lines and painting, driven through real Qt events.
 
+#include "document/LineBreaks.h"
+#include "document/TextBuffer.h"
 #include "editing/DisplayWidth.h"
 #include "editing/LfMemo.h"
-#include "editing/text/TextBuffer.h"
 #include "editing/view/LineLayouts.h"
 #include "editing/view/TextMoves.h"
 #include "support/MemoLook.h"
@@ -24,8 +25,8 @@
 
 #include <cmath>
 
+using quillo::document::TTextBuffer;
 using quillo::editing::TLfMemo;
-using quillo::editing::TTextBuffer;
 namespace view = quillo::editing::view;
 
 namespace {
@@ -622,18 +623,18 @@ TEST_F(MemoViewTest, LoadTextMendsLoneBreaks) {
     EXPECT_EQ(memo.Text(), QStringLiteral("a\r\nb\r\nc\r\nd"));
     EXPECT_EQ(memo.TextView(), QStringLiteral("a\r\nb\r\nc\r\nd"));
     EXPECT_EQ(memo.GetLineCount(), 4);
-    EXPECT_TRUE(view::HasLoneBreak(u"x\r"));
-    EXPECT_TRUE(view::HasLoneBreak(u"\nx"));
-    EXPECT_FALSE(view::HasLoneBreak(u"x\r\ny\r\n"));
+    EXPECT_TRUE(quillo::document::HasLoneBreak(u"x\r"));
+    EXPECT_TRUE(quillo::document::HasLoneBreak(u"\nx"));
+    EXPECT_FALSE(quillo::document::HasLoneBreak(u"x\r\ny\r\n"));
     // Long enough for the vector scan and the two halves.
     QString big(5'000'000, u'x');
     for (qsizetype i = 100; i < big.size(); i += 1000) {
         big[i] = u'\r';
         big[i + 1] = u'\n';
     }
-    EXPECT_FALSE(view::HasLoneBreak(big));
+    EXPECT_FALSE(quillo::document::HasLoneBreak(big));
     big[big.size() - 7] = u'\n';
-    EXPECT_TRUE(view::HasLoneBreak(big));
+    EXPECT_TRUE(quillo::document::HasLoneBreak(big));
 }
 
 // ---- long lines ----

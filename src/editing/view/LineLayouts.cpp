@@ -1,6 +1,6 @@
 #include "editing/view/LineLayouts.h"
 
-#include "editing/text/TextBuffer.h"
+#include "document/TextBuffer.h"
 #include "editing/view/TextMoves.h"
 
 #include <QFontMetricsF>

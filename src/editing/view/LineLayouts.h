@@ -22,9 +22,13 @@
 
 class QPainter;
 
+namespace quillo::document {
+class TTextBuffer;
+}
+
 namespace quillo::editing {
 
-class TTextBuffer;
+using document::TTextBuffer;
 
 namespace view {
 

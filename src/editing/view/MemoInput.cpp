@@ -2,6 +2,7 @@
 
 #include "editing/LfMemo.h"
 
+#include "document/LineBreaks.h"
 #include "editing/view/LineLayouts.h"
 #include "editing/view/TextMoves.h"
 
@@ -206,12 +207,12 @@ bool TLfMemo::HandleKey(QKeyEvent* e) {
     }
     if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
         InsertTyped(QStringLiteral("\r\n"));
-        FHistory.BreakRun(); // a line's typing is undone line by line
+        FDocument.BreakRun(); // a line's typing is undone line by line
         return true;
     }
     const QString text = e->text();
     if (IsTypedText(text) && !(mods & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
-        InsertTyped(view::ToCrLf(text));
+        InsertTyped(document::ToCrLf(text));
         return true;
     }
     return false;
@@ -309,7 +310,7 @@ void TLfMemo::mousePressEvent(QMouseEvent* event) {
         FDragUnit = TDragUnit::Char;
         SetSelection(pos, pos);
     }
-    FHistory.BreakRun();
+    FDocument.BreakRun();
     EnsureCaretVisible();
 }
 
@@ -482,7 +483,7 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
                 ++to;
             }
         }
-        const QString text = view::ToCrLf(event->commitString());
+        const QString text = document::ToCrLf(event->commitString());
         if (Fits(to - from, text.size())) {
             Edit(from, to - from, text, true, from + text.size());
         }
@@ -527,7 +528,7 @@ void TLfMemo::inputMethodEvent(QInputMethodEvent* event) {
         viewport()->update(0, static_cast<int>(row) * FLineHeight, viewport()->width(),
                            FLineHeight);
         if (preedit.Active()) {
-            FHistory.BreakRun();
+            FDocument.BreakRun();
             EnsureCaretVisible();
         }
     }

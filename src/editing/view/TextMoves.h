@@ -7,9 +7,13 @@
 #include <QString>
 #include <QStringView>
 
+namespace quillo::document {
+class TTextBuffer;
+}
+
 namespace quillo::editing {
 
-class TTextBuffer;
+using document::TTextBuffer;
 
 namespace view {
 
@@ -43,12 +47,6 @@ struct TRange {
     qsizetype End = 0;
 };
 TRange WordAt(const TTextBuffer& buffer, qsizetype pos);
-
-// Every CR LF, lone CR and lone LF as CR LF; the string itself when it holds
-// none of the lone ones.
-QString ToCrLf(const QString& text);
-// True when the text holds a CR without its LF or an LF without its CR.
-bool HasLoneBreak(QStringView text);
 
 } // namespace view
 } // namespace quillo::editing

@@ -2,9 +2,9 @@
 // line index, single-unit edits (with and without moving the gap), the line
 // queries, and the contiguous view the search reads.
 
-#include "editing/text/EditHistory.h"
-#include "editing/text/LineIndex.h"
-#include "editing/text/TextBuffer.h"
+#include "document/EditHistory.h"
+#include "document/LineIndex.h"
+#include "document/TextBuffer.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,9 +14,9 @@
 #include <random>
 #include <vector>
 
-using quillo::editing::TEditHistory;
-using quillo::editing::TLineIndex;
-using quillo::editing::TTextBuffer;
+using quillo::document::TEditHistory;
+using quillo::document::TLineIndex;
+using quillo::document::TTextBuffer;
 
 namespace {
 

@@ -1,13 +1,13 @@
-#include "editing/text/TextBuffer.h"
+#include "document/TextBuffer.h"
 
-#include "editing/text/LineIndex.h"
+#include "document/LineIndex.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 
-namespace quillo::editing {
+namespace quillo::document {
 
 namespace {
 
@@ -218,4 +218,4 @@ qsizetype TTextBuffer::MemoryBytes() const {
     return FData.capacity() * qsizetype{sizeof(QChar)} + FLines->MemoryBytes();
 }
 
-} // namespace quillo::editing
+} // namespace quillo::document

@@ -1,7 +1,7 @@
-#include "app/DocumentIO.h"
 #include "codepage/DocumentWriter.h"
 #include "codepage/codepage.h"
-#include "editing/LfMemo.h"
+#include "document/Document.h"
+#include "document/DocumentFile.h"
 #include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
@@ -16,8 +16,8 @@
 
 namespace {
 
-using quillo::app::EFileError;
-using quillo::editing::TLfMemo;
+using quillo::document::EFileError;
+using quillo::document::TDocument;
 namespace codepage = quillo::codepage;
 
 constexpr int kWritableCodes[] = {0, 932, 51932, 65001, 1200, 1201};
@@ -54,16 +54,15 @@ protected:
 };
 
 TEST_F(DocumentSaveTest, SavedBytesAreThoseOfTheWholeTextInEveryCode) {
-    TLfMemo memo;
-    memo.LoadText(LongAwkwardText());
+    TDocument memo;
+    memo.Load(LongAwkwardText());
     // An edit in the middle leaves the buffer's gap there; the save must see
     // the text as it reads, not as it is stored.
-    memo.SetSelStart(1000);
-    memo.SetSelText(QStringLiteral("挿入"));
-    const QString text = memo.Text();
+    memo.Replace(1000, 0, QStringLiteral("挿入"), false, {}, std::nullopt);
+    const QString text = memo.View().toString();
     for (int code : kWritableCodes) {
         const QString path = Path("saved.txt");
-        quillo::app::EncodeDocument(memo, path, code);
+        quillo::document::EncodeDocument(memo, path, code);
         const QByteArray expected = codepage::EncodeDocument(text, code).bytes;
         const QByteArray got = ReadBytes(path);
         ASSERT_EQ(got.size(), expected.size()) << code;
@@ -74,41 +73,41 @@ TEST_F(DocumentSaveTest, SavedBytesAreThoseOfTheWholeTextInEveryCode) {
 TEST_F(DocumentSaveTest, ASaveReplacesTheOldFileWholeAndLeavesNothingElse) {
     const QString path = Path("doc.txt");
     WriteBytes(path, QByteArray(100000, 'x'));
-    TLfMemo memo;
-    memo.LoadText(QStringLiteral("short"));
-    quillo::app::EncodeDocument(memo, path, 932);
+    TDocument memo;
+    memo.Load(QStringLiteral("short"));
+    quillo::document::EncodeDocument(memo, path, 932);
     EXPECT_EQ(ReadBytes(path), QByteArray("short"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("doc.txt")});
 }
 
 TEST_F(DocumentSaveTest, EmptyDocumentIsWrittenAsItsMarkAlone) {
-    TLfMemo memo;
+    TDocument memo;
     const QString path = Path("empty.txt");
     WriteBytes(path, "old");
-    quillo::app::EncodeDocument(memo, path, 65001);
+    quillo::document::EncodeDocument(memo, path, 65001);
     EXPECT_EQ(ReadBytes(path), QByteArray("\xEF\xBB\xBF"));
-    quillo::app::EncodeDocument(memo, path, 932);
+    quillo::document::EncodeDocument(memo, path, 932);
     EXPECT_EQ(ReadBytes(path), QByteArray());
 }
 
 TEST_F(DocumentSaveTest, ACodeWithoutWriterLeavesTheOldFileAndNoTemporaryFile) {
     const QString path = Path("doc.txt");
     WriteBytes(path, "old contents");
-    TLfMemo memo;
-    memo.LoadText(QStringLiteral("new"));
-    EXPECT_THROW(quillo::app::EncodeDocument(memo, path, 12000), codepage::ECodePageError);
+    TDocument memo;
+    memo.Load(QStringLiteral("new"));
+    EXPECT_THROW(quillo::document::EncodeDocument(memo, path, 12000), codepage::ECodePageError);
     EXPECT_EQ(ReadBytes(path), QByteArray("old contents"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("doc.txt")});
 }
 
 TEST_F(DocumentSaveTest, AMissingFolderIsReportedWithThePath) {
-    TLfMemo memo;
-    memo.LoadText(QStringLiteral("text"));
+    TDocument memo;
+    memo.Load(QStringLiteral("text"));
     const QString path = Path("no-such-folder/doc.txt");
     try {
-        quillo::app::EncodeDocument(memo, path, 65001);
+        quillo::document::EncodeDocument(memo, path, 65001);
         FAIL() << "no error for a missing folder";
     } catch (const EFileError& e) {
         const QString message = QString::fromStdString(e.what());
@@ -145,15 +144,15 @@ TEST_F(DocumentSaveTest, AWriteFailingPartWayKeepsTheOldFileWhole) {
     const QString path = Path("doc.txt");
     const QByteArray old(200000, 'o');
     WriteBytes(path, old);
-    TLfMemo memo;
-    memo.LoadText(LongAwkwardText());
+    TDocument memo;
+    memo.Load(LongAwkwardText());
     for (int code : {932, 65001}) {
         std::string message;
         {
             const FileSizeLimit limit(1 << 20); // the new file stops at 1 MB
             ASSERT_TRUE(limit.ok());
             try {
-                quillo::app::EncodeDocument(memo, path, code);
+                quillo::document::EncodeDocument(memo, path, code);
             } catch (const EFileError& e) {
                 message = e.what();
             }
@@ -172,9 +171,9 @@ TEST_F(DocumentSaveTest, TheOldFilesPermissionsAreKept) {
     WriteBytes(path, "old");
     const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup;
     ASSERT_TRUE(QFile::setPermissions(path, mode));
-    TLfMemo memo;
-    memo.LoadText(QStringLiteral("new"));
-    quillo::app::EncodeDocument(memo, path, 932);
+    TDocument memo;
+    memo.Load(QStringLiteral("new"));
+    quillo::document::EncodeDocument(memo, path, 932);
     EXPECT_EQ(ReadBytes(path), QByteArray("new"));
     EXPECT_EQ(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
               mode);

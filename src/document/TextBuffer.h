@@ -15,7 +15,7 @@
 
 #include <memory>
 
-namespace quillo::editing {
+namespace quillo::document {
 
 class TLineIndex;
 
@@ -77,4 +77,4 @@ private:
     bool Holds(QStringView text) const;
 };
 
-} // namespace quillo::editing
+} // namespace quillo::document

@@ -1,12 +1,12 @@
-#include "editing/text/EditHistory.h"
+#include "document/EditHistory.h"
 
-#include "editing/text/TextBuffer.h"
+#include "document/TextBuffer.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <vector>
 
-namespace quillo::editing {
+namespace quillo::document {
 
 namespace {
 
@@ -253,4 +253,4 @@ bool TEditHistory::IsClean() const {
            (s.Current == 0 || s.Steps[s.Current - 1].Serial == s.CleanSerial);
 }
 
-} // namespace quillo::editing
+} // namespace quillo::document

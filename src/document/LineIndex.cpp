@@ -1,4 +1,4 @@
-#include "editing/text/LineIndex.h"
+#include "document/LineIndex.h"
 
 #include <algorithm>
 #include <exception>
@@ -10,7 +10,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace quillo::editing {
+namespace quillo::document {
 
 namespace {
 
@@ -372,4 +372,4 @@ qsizetype TLineIndex::MemoryBytes() const {
     return static_cast<qsizetype>(bytes);
 }
 
-} // namespace quillo::editing
+} // namespace quillo::document

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace quillo::editing {
+namespace quillo::document {
 
 class TLineIndex {
 public:
@@ -65,4 +65,4 @@ private:
     static TBlock NewBlock();
 };
 
-} // namespace quillo::editing
+} // namespace quillo::document

@@ -1,8 +1,8 @@
-#include "app/DocumentIO.h"
+#include "document/DocumentFile.h"
 
 #include "codepage/DocumentWriter.h"
 #include "codepage/codepage.h"
-#include "editing/LfMemo.h"
+#include "document/Document.h"
 #include "platform/FileSync.h"
 
 #include <QDir>
@@ -11,7 +11,7 @@
 
 #include <utility>
 
-namespace quillo::app {
+namespace quillo::document {
 
 namespace {
 
@@ -29,24 +29,25 @@ constexpr qint64 kWritebackBytes = 32 * 1024 * 1024;
 
 } // namespace
 
-TLoadResult LoadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
+TLoadResult LoadTextFile(TDocument& document, const QString& path, int requestedCode) {
     codepage::LoadedText loaded = ReadDocument(path, requestedCode);
-    // Handed over, not shared, where the view can take the string's storage.
-    memo.LoadText(std::move(loaded.text));
+    // Handed over, not shared, so that the storage takes the string as it is.
+    document.Load(std::move(loaded.text));
     return {loaded.codePage, loaded.badBytes};
 }
 
-TLoadResult ReloadTextFile(editing::TLfMemo& memo, const QString& path, int requestedCode) {
+TLoadResult ReloadTextFile(TDocument& document, const QString& path, int requestedCode,
+                           TSelection selection) {
     const codepage::LoadedText loaded = ReadDocument(path, requestedCode);
-    memo.SetText(loaded.text);
+    document.SetText(loaded.text, selection);
     return {loaded.codePage, loaded.badBytes};
 }
 
-void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code) {
-    // The view's own storage is read in place; the bytes go to the file a
-    // chunk at a time as they are encoded.  A code without a writer is refused
-    // here, before any file is made.
-    codepage::DocumentWriter writer(memo.TextView(), code);
+void WriteTextFile(QStringView text, const QString& path, int code) {
+    // The text is read where it lies; the bytes go to the file a chunk at a
+    // time as they are encoded.  A code without a writer is refused here,
+    // before any file is made.
+    codepage::DocumentWriter writer(text, code);
     QSaveFile file(path);
     // Unbuffered: the chunks are large, a buffer would only copy them again.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
@@ -80,4 +81,8 @@ void EncodeDocument(const editing::TLfMemo& memo, const QString& path, int code)
     platform::SyncFolderOf(path);
 }
 
-} // namespace quillo::app
+void EncodeDocument(const TDocument& document, const QString& path, int code) {
+    WriteTextFile(document.View(), path, code);
+}
+
+} // namespace quillo::document

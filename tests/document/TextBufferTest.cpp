@@ -1,8 +1,8 @@
 // The storage against plain strings: the gap buffer and its line index under
 // random edits, and the undo history against snapshots of the text.
 
-#include "editing/text/TextBuffer.h"
-#include "editing/text/EditHistory.h"
+#include "document/TextBuffer.h"
+#include "document/EditHistory.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-using quillo::editing::TEditHistory;
-using quillo::editing::TEditSpan;
-using quillo::editing::TTextBuffer;
+using quillo::document::TEditHistory;
+using quillo::document::TEditSpan;
+using quillo::document::TTextBuffer;
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-namespace quillo::editing {
+namespace quillo::document {
 
 class TTextBuffer;
 
@@ -70,4 +70,4 @@ private:
     std::unique_ptr<TState> F;
 };
 
-} // namespace quillo::editing
+} // namespace quillo::document
