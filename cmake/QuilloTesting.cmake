@@ -1,9 +1,13 @@
 # quillo_add_test(<name> SOURCES <files...> LIBS <targets...> [QT])
 #
-# One GoogleTest program per subsystem, run by CTest as one test.  Programs
-# marked QT get the shared main of tests/support, which starts a QApplication
-# on the offscreen platform and points every settings and data folder at a
-# temporary directory; the others use GoogleTest's own main.
+# One GoogleTest program per subsystem; CTest sees each of its cases as a test
+# of its own, named <name>.<Suite>.<Case>, so that one case can be run by name
+# (ctest -R) and a failure names its case.  Programs marked QT get the shared
+# main of tests/support, which starts a QApplication on the offscreen platform
+# and points every settings and data folder at a temporary directory; the
+# others use GoogleTest's own main.
+include(GoogleTest)
+
 function(quillo_add_test name)
   cmake_parse_arguments(T "QT" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
@@ -13,8 +17,14 @@ function(quillo_add_test name)
     target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLO_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
-    TIMEOUT 1500)
+  # The cases are listed when the tests run, not when they are built: a build
+  # under the sanitizers never runs a test program.
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLO_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
+      TIMEOUT 1500
+      LABELS ${name})
 endfunction()

@@ -12,8 +12,6 @@
 
 namespace quillo::accessories {
 
-
-
 class TzkOverlayIcon : public TzkTaskbarComponent {
     Q_OBJECT
 
