@@ -3,8 +3,9 @@
 #   make test                          set up, build and run all tests
 #   make test-asan                     the same tests under ASan and UBSan
 #   make bench                         build and run the benchmarks
+#   make screenshots                   pictures of the window in build/screenshots
 
-.PHONY: all deps configure build run test test-asan bench format clean
+.PHONY: all deps configure build run test test-asan bench screenshots format clean
 
 all: build
 
@@ -34,6 +35,9 @@ bench: build
 	@for b in $$(find build/bench -type f -name 'bench_*' -perm -u+x | sort); do \
 	  echo "== $$b"; "$$b" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; \
 	done
+
+screenshots: build
+	@./build/tests/screenshots/quillo_screenshots build/screenshots
 
 format:
 	@git ls-files '*.cpp' '*.h' | grep -v '_tables\.' | xargs clang-format -i

@@ -286,24 +286,6 @@ TEST_F(EditingCommandsTest, NumberingAndSqlAreOneUndoStep) {
     EXPECT_EQ(memo->Text(), QStringLiteral("no tab here"));
 }
 
-TEST_F(EditingCommandsTest, EveryMenuRendersWithItsPictures) {
-    const QString out = qEnvironmentVariable("QUILLO_TEST_OUTPUT", QDir::tempPath());
-    QDir().mkpath(out);
-    int index = 0;
-    for (QAction* top : form->menuBar()->actions()) {
-        QMenu* menu = top->menu();
-        ASSERT_NE(menu, nullptr);
-        menu->popup(form->mapToGlobal(QPoint(10, 30)));
-        QApplication::processEvents();
-        const QImage shot = menu->grab().toImage();
-        EXPECT_GT(shot.height(), 20);
-        EXPECT_TRUE(shot.save(out + QStringLiteral("/menu-%1.png").arg(index++)));
-        menu->hide();
-    }
-    const QImage whole = form->grab().toImage();
-    EXPECT_TRUE(whole.save(out + QStringLiteral("/main-window-menus.png")));
-}
-
 TEST_F(EditingCommandsTest, FindAndReplaceThroughTheWindow) {
     memo->SetText(QStringLiteral("hello world\r\nworld again"));
     memo->SetSelStart(0);

@@ -803,12 +803,27 @@ TEST_F(MemoViewTest, JapaneseScreenshotWithGutterAndRuler) {
     EXPECT_GT(dark, 50);
     // The gutter's background and the ruler's inverse caret cell.
     EXPECT_EQ(QColor(shot.pixel(3, origin.y() + 3 * lh + 2)), memo.GutterColor());
-    bool inverse = false;
+    // The ruler's inverse cell is over the column where the selection starts
+    // ("\tどこ": a tab to column 8, then two double-width characters), and only there.
+    EXPECT_EQ(memo.RulerCaretColumn(), 12);
     const QImage ruler = memo.RulerBitmap().toImage();
-    for (int x = 0; x < ruler.width() && !inverse; ++x) {
-        inverse = QColor(ruler.pixel(x, 1)) == memo.LineColumnColor();
-    }
-    EXPECT_TRUE(inverse);
+    const qreal cell = QFontMetricsF(memo.font()).horizontalAdvance(u'0');
+    const auto inverseShare = [&](int k) {
+        int inverse = 0;
+        int all = 0;
+        for (int x = static_cast<int>(3 + k * cell) + 1; x < static_cast<int>(3 + (k + 1) * cell);
+             ++x) {
+            for (int y = 0; y < ruler.height() - 2; ++y) {
+                inverse += QColor(ruler.pixel(x, y)) == memo.LineColumnColor() ? 1 : 0;
+                ++all;
+            }
+        }
+        return all == 0 ? 0.0 : double(inverse) / all;
+    };
+    const int column = memo.RulerCaretColumn() - memo.LastStartLow();
+    EXPECT_GT(inverseShare(column), 0.5);
+    EXPECT_LT(inverseShare(column - 1), 0.3);
+    EXPECT_LT(inverseShare(column + 1), 0.3);
     // The selection is highlighted on the second row.
     const QColor highlight = memo.palette().color(QPalette::Inactive, QPalette::Highlight);
     const QColor activeHighlight = memo.palette().color(QPalette::Active, QPalette::Highlight);
