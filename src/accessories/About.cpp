@@ -1,3 +1,5 @@
+// The about box and the start-up splash.
+
 #include "accessories/About.h"
 
 #include "accessories/AccessoryResources.h"

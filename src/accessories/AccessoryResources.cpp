@@ -1,3 +1,5 @@
+// Registers the pictures this library carries, once.
+
 #include "accessories/AccessoryResources.h"
 
 #include <QtGlobal>

@@ -1,3 +1,5 @@
+// The help window over the program's HTML help pages, and the support page.
+
 #include "accessories/HelpWindow.h"
 
 #include <QAction>

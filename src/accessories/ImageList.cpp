@@ -1,3 +1,5 @@
+// The numbered picture lists of the toolbar and the overlay.
+
 #include "accessories/ImageList.h"
 
 #include "accessories/AccessoryResources.h"

@@ -1,3 +1,5 @@
+// Decoding JPEG pictures with libjpeg.
+
 #include "accessories/JpegImage.h"
 
 #include <QFile>

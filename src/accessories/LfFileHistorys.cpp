@@ -1,3 +1,5 @@
+// The recent-file list: its order, its stored values and its submenu.
+
 #include "accessories/LfFileHistorys.h"
 
 #include "platform/SettingsStore.h"

@@ -1,3 +1,5 @@
+// The program's four-part version, from the version the build defines.
+
 #include "accessories/Version.h"
 
 #include <QStringList>

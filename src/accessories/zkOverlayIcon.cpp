@@ -1,3 +1,5 @@
+// The overlay picture on the taskbar button and its hint.
+
 #include "accessories/zkOverlayIcon.h"
 
 #include "accessories/ImageList.h"

@@ -1,3 +1,5 @@
+// The taskbar components' deferred initialisation and updates.
+
 #include "accessories/zkTaskbarComponents.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,5 @@
+// The taskbar as the window icon: the overlay drawn onto it.
+
 #include "accessories/zkTaskbarList.h"
 
 #include <QPainter>

@@ -1,3 +1,5 @@
+// The table of the main window's commands and the actions built from it.
+
 #include "app/ActionTable.h"
 
 #include "accessories/ImageList.h"

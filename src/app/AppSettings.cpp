@@ -1,3 +1,6 @@
+// Reading and writing the main window's sixteen stored values; a value that is
+// missing or of the wrong type is left out of what is read.
+
 #include "app/AppSettings.h"
 
 #include "app/AppStrings.h"

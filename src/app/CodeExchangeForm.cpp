@@ -1,3 +1,5 @@
+// The re-read dialog: its list of codes comes from the table of document codes.
+
 #include "app/CodeExchangeForm.h"
 
 #include "app/AppStrings.h"

@@ -1,3 +1,5 @@
+// Stored colour values ($00BBGGRR or a system colour) to and from QColor.
+
 #include "app/ColorValue.h"
 
 #include <QGuiApplication>

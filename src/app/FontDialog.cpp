@@ -1,3 +1,5 @@
+// The font dialog over Qt's font picker, with the colour row the program stores.
+
 #include "app/FontDialog.h"
 
 #include "app/AppStrings.h"

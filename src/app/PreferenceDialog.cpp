@@ -1,3 +1,5 @@
+// The preferences dialog's layout.
+
 #include "app/PreferenceDialog.h"
 
 #include "app/AppStrings.h"

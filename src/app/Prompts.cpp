@@ -1,3 +1,5 @@
+// The real prompts: message boxes, file dialogs and the print dialogs shown to the user.
+
 #include "app/Prompts.h"
 
 #include "app/AppStrings.h"

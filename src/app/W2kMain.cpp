@@ -1,3 +1,7 @@
+// The main window: its parts, start-up, settings, closing, preferences and font.
+// The document commands, editing, search, backup and accessories are wired in
+// the W2kMain*.cpp files beside this one.
+
 #include "app/W2kMain.h"
 
 #include "accessories/ImageList.h"

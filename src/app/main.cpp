@@ -1,3 +1,5 @@
+// The program: the application object, the Japanese interface and the main window.
+
 #include "accessories/AccessoryResources.h"
 #include "accessories/Version.h"
 #include "app/Prompts.h"

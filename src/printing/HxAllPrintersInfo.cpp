@@ -1,3 +1,5 @@
+// The list of the system's printers, read from the back end.
+
 #include "printing/HxAllPrintersInfo.h"
 
 namespace quillo::printing {

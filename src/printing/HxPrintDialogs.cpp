@@ -1,3 +1,5 @@
+// The print, printer-setup and page-setup dialogs over Qt's own.
+
 #include "printing/HxPrintDialogs.h"
 
 #include "printing/HxPrinter.h"

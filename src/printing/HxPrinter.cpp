@@ -1,3 +1,5 @@
+// The printer model: printer list, selection, capabilities and job settings.
+
 #include "printing/HxPrinter.h"
 
 #include "platform/printer/CupsPrinterBackend.h"

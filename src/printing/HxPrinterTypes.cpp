@@ -1,3 +1,5 @@
+// The printer model's capabilities as the device-mode fields the back end knows.
+
 #include "printing/HxPrinterTypes.h"
 
 #include "platform/printer/DevMode.h"

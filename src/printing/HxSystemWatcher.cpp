@@ -1,3 +1,5 @@
+// The timer that polls the system's printers for changes.
+
 #include "printing/HxSystemWatcher.h"
 
 #include "platform/printer/PrinterBackend.h"

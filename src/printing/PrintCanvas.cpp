@@ -1,3 +1,5 @@
+// The canvas operations of the print routine, on a QPainter in device pixels.
+
 #include "printing/PrintCanvas.h"
 
 #include <QPainter>

@@ -1,3 +1,5 @@
+// The three print commands of the File menu and the margins they print with.
+
 #include "printing/PrintCommands.h"
 
 #include "printing/HxPrinter.h"

@@ -1,3 +1,5 @@
+// Printing the document: pages laid out with the header, the rule and the text.
+
 #include "printing/PrintPages.h"
 
 #include "printing/HxPrinter.h"

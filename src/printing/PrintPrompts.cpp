@@ -1,3 +1,5 @@
+// The print commands' dialogs, messages and overlay as the real program shows them.
+
 #include "printing/PrintPrompts.h"
 
 #include "printing/HxPrintDialogs.h"

@@ -1,3 +1,5 @@
+// The program's printer object and the PDF page canvas of a job.
+
 #include "printing/PrinterDevice.h"
 
 #include "printing/HxPrinterErrors.h"

@@ -1,3 +1,5 @@
+// The printer settings handed to Qt's dialogs and taken back from them.
+
 #include "printing/QPrinterSettings.h"
 
 #include "platform/printer/PrinterBackend.h"
