@@ -508,20 +508,7 @@ void TLfMemo::SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn) {
     FAnchor = anchor;
     FCaret = caret;
     RestartBlink();
-    if (hadSelection || HasSelection()) {
-        viewport()->update();
-    } else {
-        // Only the caret's old and new rows change.
-        const int first = FirstLine();
-        const qsizetype newLine = FBuffer.LineOfPos(FCaret);
-        for (const qsizetype line : {oldLine, newLine}) {
-            const qsizetype row = line - first;
-            if (row >= 0 && row <= VisibleRows()) {
-                viewport()->update(0, static_cast<int>(row) * FLineHeight, viewport()->width(),
-                                   FLineHeight);
-            }
-        }
-    }
+    UpdateSelectionRows(hadSelection, oldLine);
     if (caretMoved) {
         emit cursorPositionChanged();
         PrepareEditAtCaret();
@@ -530,6 +517,22 @@ void TLfMemo::SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn) {
         emit selectionChanged();
     }
     UpdateInputMethod();
+}
+
+void TLfMemo::UpdateSelectionRows(bool hadSelection, qsizetype oldCaretLine) {
+    if (hadSelection || HasSelection()) {
+        viewport()->update();
+        return;
+    }
+    // Only the caret's old and new rows change.
+    const int first = FirstLine();
+    for (const qsizetype line : {oldCaretLine, FBuffer.LineOfPos(FCaret)}) {
+        const qsizetype row = line - first;
+        if (row >= 0 && row <= VisibleRows()) {
+            viewport()->update(0, static_cast<int>(row) * FLineHeight, viewport()->width(),
+                               FLineHeight);
+        }
+    }
 }
 
 // In a big text the first edit after a jump would move megabytes of the
@@ -721,6 +724,10 @@ void TLfMemo::DocumentChanged(const document::TTextChange& change) {
     }
     const qsizetype oldAnchor = FAnchor;
     const qsizetype oldCaret = FCaret;
+    // The old caret's row on screen: rows from the change down are repainted
+    // anyway when lines came or went, so its line in the new text will do.
+    const qsizetype oldCaretLine =
+        FBuffer.LineOfPos(Shifted(oldCaret, change.Pos, change.Removed, change.Added));
     if (change.Selection) {
         FAnchor = change.Selection->Anchor;
         FCaret = change.Selection->Caret;
@@ -733,6 +740,9 @@ void TLfMemo::DocumentChanged(const document::TTextChange& change) {
     FDesiredX = -1;
     RestartBlink();
     TextChanged(change.Pos, change.Removed, change.Added, change.LinesBefore);
+    // An undo puts back a selection or a caret away from the change: the
+    // rows they leave and reach are repainted as well as the changed ones.
+    UpdateSelectionRows(oldAnchor != oldCaret, oldCaretLine);
     SelectionSettled(oldAnchor, oldCaret);
 }
 

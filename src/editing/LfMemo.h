@@ -242,6 +242,9 @@ private:
 
     // ---- caret and selection ----
     void SetSelection(qsizetype anchor, qsizetype caret, bool keepColumn = false);
+    // Repaints what a new selection or caret changes on screen: the whole
+    // text area when a selection is or was shown, else the caret's two rows.
+    void UpdateSelectionRows(bool hadSelection, qsizetype oldCaretLine);
     void PrepareEditAtCaret();
     void MoveCaret(TMove move, bool select);
     qsizetype MoveTarget(TMove move);

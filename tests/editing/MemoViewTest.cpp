@@ -17,6 +17,7 @@
 #include <QInputMethodEvent>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -774,6 +775,61 @@ TEST(LineLayoutsTest, TabStopsCountFromTheLineStartInEveryPiece) {
 }
 
 // ---- painting ----
+
+// What the screen shows (the window's backing store, which only repaints
+// what the view asks for) against a full fresh paint of the text area; the
+// caret's cell is left out, as the blink may be in either phase.
+int StalePixels(TLfMemo& memo) {
+    QApplication::processEvents();
+    const QImage shown = memo.screen()
+                             ->grabWindow(memo.window()->winId())
+                             .toImage()
+                             .convertToFormat(QImage::Format_RGB32);
+    const QImage fresh = memo.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QPoint origin = memo.viewport()->mapTo(memo.window(), QPoint(0, 0));
+    const QRect caret = memo.CaretRect().adjusted(-1, 0, 1, 0);
+    int stale = 0;
+    for (int y = 0; y < fresh.height(); ++y) {
+        for (int x = 0; x < fresh.width(); ++x) {
+            if (!caret.contains(x, y) &&
+                fresh.pixel(x, y) != shown.pixel(origin.x() + x, origin.y() + y)) {
+                ++stale;
+            }
+        }
+    }
+    return stale;
+}
+
+TEST_F(MemoViewTest, UndoRepaintsTheSelectionAndCaretItMoves) {
+    QTest::keyClicks(&memo, QStringLiteral("one"));
+    Key(Qt::Key_Return);
+    QTest::keyClicks(&memo, QStringLiteral("two"));
+    Key(Qt::Key_Return);
+    QTest::keyClicks(&memo, QStringLiteral("three"));
+    Key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&memo, QStringLiteral("x"));
+    ASSERT_EQ(StalePixels(memo), 0);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(memo.HasSelection()) << "the first undo gives the selection back";
+    EXPECT_EQ(StalePixels(memo), 0);
+    // The second takes "three" away and leaves nothing selected: the rows
+    // of the old selection that the change did not touch lose their highlight.
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo.Text(), QStringLiteral("one\r\ntwo\r\n"));
+    EXPECT_FALSE(memo.HasSelection());
+    EXPECT_EQ(StalePixels(memo), 0);
+
+    // An undo that puts the caret on another line takes it off the old one.
+    memo.SetText(QStringLiteral("abc\r\ndef"));
+    memo.SetSelStart(memo.LineIndex(1));
+    QTest::keyClicks(&memo, QStringLiteral("xyz"));
+    Key(Qt::Key_Up);
+    Key(Qt::Key_End);
+    ASSERT_EQ(StalePixels(memo), 0);
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo.LineFromChar(-1), 1);
+    EXPECT_EQ(StalePixels(memo), 0);
+}
 
 TEST_F(MemoViewTest, JapaneseScreenshotWithGutterAndRuler) {
     memo.resize(640, 260);
