@@ -28,19 +28,9 @@ TLinesForm::TLinesForm(QWidget* owner) : QDialog(owner) {
     setTabOrder(Edit1, Button1);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(Edit1, &QLineEdit::textChanged, this, &TLinesForm::Edit1Change);
-    FormCreate();
-}
-
-void TLinesForm::FormCreate() {
-    if (!platform::SettingsKeyExists()) {
-        return;
-    }
-    const auto s = platform::OpenSettings();
-    const auto left = platform::ReadInteger(*s, QStringLiteral("Num-Window-Left"));
-    const auto top = platform::ReadInteger(*s, QStringLiteral("Num-Window-Top"));
-    if (left && top) {
-        move(static_cast<int>(*left), static_cast<int>(*top));
-    }
+    // Not moved to the stored position: unmoved, the dialog is centred over
+    // its owner when shown and kept on the owner's screen, even when the
+    // stored place lies on a monitor that is gone.
 }
 
 bool TLinesForm::eventFilter(QObject* watched, QEvent* event) {

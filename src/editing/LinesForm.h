@@ -8,8 +8,9 @@ class QPushButton;
 
 namespace quillo::editing {
 
-// "指定行へ移動": asks for a line number; digits only.  It keeps its position
-// in the settings as "Num-Window-Left" and "Num-Window-Top".
+// "指定行へ移動": asks for a line number; digits only.  It opens centred over
+// the main window and writes where it closed to the settings as
+// "Num-Window-Left" and "Num-Window-Top".
 class TLinesForm : public QDialog {
     Q_OBJECT
 public:
@@ -25,7 +26,6 @@ protected:
     void done(int result) override;
 
 private:
-    void FormCreate();
     void FormClose();
     void Edit1Change();
 };

@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
@@ -265,6 +266,37 @@ TEST_F(EditingCommandsTest, GoToLineClampsAndKeepsTheScreenRow) {
     form->JumpLine1Execute();
     EXPECT_EQ(memo->SelStart(), memo->LineIndex(49));
     EXPECT_TRUE(quillo::platform::OpenSettings()->contains(QStringLiteral("Num-Window-Left")));
+}
+
+TEST_F(EditingCommandsTest, GoToLineOpensCentredOverTheWindowWhateverWasStored) {
+    Load(QStringLiteral("a\r\nb"));
+    form->move(40, 30);
+    QApplication::processEvents();
+    const QRect screen = form->screen()->availableGeometry();
+    // A position stored near a corner, and one on a monitor that is gone.
+    for (const QPoint stored : {QPoint(0, 0), QPoint(-5000, 9000)}) {
+        {
+            const auto s = quillo::platform::OpenSettings();
+            s->setValue(QStringLiteral("Num-Window-Left"), stored.x());
+            s->setValue(QStringLiteral("Num-Window-Top"), stored.y());
+        }
+        QRect shown;
+        prompts.DialogScripts.push_back([&](QDialog& d) {
+            d.show();
+            QApplication::processEvents();
+            shown = d.frameGeometry();
+            return int(QDialog::Rejected);
+        });
+        form->JumpLine1Execute();
+        const QPoint offset = shown.center() - form->frameGeometry().center();
+        EXPECT_LE(offset.manhattanLength(), 2) << "stored " << stored.x() << "," << stored.y()
+                                               << " shown at " << shown.x() << "," << shown.y();
+        EXPECT_TRUE(screen.contains(shown));
+        // The position it closed at is stored, as before.
+        const auto s = quillo::platform::OpenSettings();
+        EXPECT_EQ(s->value(QStringLiteral("Num-Window-Left")).toInt(), shown.x());
+        EXPECT_EQ(s->value(QStringLiteral("Num-Window-Top")).toInt(), shown.y());
+    }
 }
 
 TEST_F(EditingCommandsTest, NumberingAndSqlAreOneUndoStep) {
