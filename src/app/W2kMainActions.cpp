@@ -79,6 +79,10 @@ void TWin2kAppForm::BuildActions() {
 
     connect(Memo1, &editing::TLfMemo::textChanged, this, &TWin2kAppForm::Memo1Change);
     connect(Memo1, &editing::TLfMemo::OnClick, this, &TWin2kAppForm::Memo1Click);
+    // The status shows where the caret is after every key, not only where
+    // the key found it.
+    connect(Memo1, &editing::TLfMemo::cursorPositionChanged, this,
+            &TWin2kAppForm::RefreshCaretStatus);
     connect(Memo1, &editing::TLfMemo::OnCut, this, &TWin2kAppForm::Memo1Cut);
     connect(Memo1, &editing::TLfMemo::OnPaste, this, &TWin2kAppForm::Memo1Paste);
     connect(Memo1, &editing::TLfMemo::OnKeyDown, this,

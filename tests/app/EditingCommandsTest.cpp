@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -158,6 +159,31 @@ TEST_F(EditingCommandsTest, CaretStatusText) {
     EXPECT_EQ(form->CaretStatusText(), QStringLiteral("カーソル位置:3,1 文字数:1,232"));
     form->RefreshCaretStatus();
     EXPECT_EQ(memo->statusTip(), form->CaretStatusText());
+}
+
+TEST_F(EditingCommandsTest, StatusFollowsEveryKeyWhileThePointerRestsOnTheText) {
+    Load(QStringLiteral("first line\r\nsecond\r\nthird"));
+    memo->SetSelStart(0);
+    QTest::mouseMove(memo->viewport(), QPoint(40, 5));
+    QApplication::processEvents();
+    ASSERT_TRUE(memo->underMouse());
+    auto* status = form->statusBar();
+    const auto shows = [&](const char* text) {
+        EXPECT_EQ(status->currentMessage().toStdString(), text);
+        EXPECT_EQ(memo->statusTip().toStdString(), text);
+    };
+    Key(Qt::Key_Right);
+    shows("カーソル位置:1,2 文字数:25");
+    Key(Qt::Key_End);
+    shows("カーソル位置:1,11 文字数:25");
+    Key(Qt::Key_Down);
+    shows("カーソル位置:2,7 文字数:25");
+    Key(Qt::Key_End, Qt::ControlModifier);
+    shows("カーソル位置:3,6 文字数:25");
+    Key(Qt::Key_Left, Qt::ShiftModifier);
+    shows("カーソル位置:3,5 文字数:25");
+    Key(Qt::Key_Backspace);
+    shows("カーソル位置:3,5 文字数:24");
 }
 
 TEST_F(EditingCommandsTest, EnterRecordsTheLineItLeftAndTheWalkComesBack) {
