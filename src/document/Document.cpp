@@ -98,13 +98,19 @@ void TDocument::SetText(const QString& value, TSelection before) {
 void TDocument::Load(QString text) {
     CheckLimit(text.size());
     text = ToCrLf(text); // the same string when it has only CR LF breaks
+    FHistory.Clear();
+    FHistory.MarkClean();
+    FForcedModified = false;
+    if (FBuffer.Equals(text)) {
+        // Reopening an unchanged file changes no text: no change is raised.
+        emit HistoryCleared();
+        NoteModified();
+        return;
+    }
     const qsizetype oldLength = FBuffer.Length();
     const qsizetype lines = FBuffer.LineCount();
     const qsizetype added = text.size();
     FBuffer.Assign(std::move(text));
-    FHistory.Clear();
-    FHistory.MarkClean();
-    FForcedModified = false;
     Raise({0, oldLength, added, lines, TSelection{}, true});
 }
 

@@ -81,7 +81,8 @@ public:
     // is the same.
     void SetText(const QString& text, TSelection before);
     // Takes a freshly read text: no undo history, not modified.  A string
-    // moved in is taken over without a copy.
+    // moved in is taken over without a copy.  When it equals the text held,
+    // the text stays and no change is raised, only HistoryCleared.
     void Load(QString text);
 
     // Changes between BeginStep and EndStep are one undo step.
@@ -120,6 +121,8 @@ public:
 signals:
     void Changed(const quillo::document::TTextChange& change);
     void ModifiedChanged(bool modified);
+    // The history was emptied while the text stayed (a load of the same text).
+    void HistoryCleared();
     // The file name or the code changed.
     void FileChanged();
 

@@ -58,6 +58,15 @@ QStringView TTextBuffer::View() const {
     return QStringView(FData.constData(), Length());
 }
 
+bool TTextBuffer::Equals(QStringView text) const {
+    if (text.size() != Length()) {
+        return false;
+    }
+    const QStringView data(FData);
+    return text.left(FGapStart) == data.left(FGapStart) &&
+           text.mid(FGapStart) == data.mid(FGapEnd, Length() - FGapStart);
+}
+
 void TTextBuffer::MoveGap(qsizetype pos) const {
     const qsizetype gap = FGapEnd - FGapStart;
     if (pos == FGapStart) {

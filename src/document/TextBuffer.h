@@ -36,6 +36,8 @@ public:
     // It moves the gap, so it is a write underneath: not for two threads at once.
     QStringView View() const;
     QString Text() const { return View().toString(); }
+    // Whether the text is `text`, compared where it lies (the gap stays).
+    bool Equals(QStringView text) const;
 
     // Replaces the whole text.  Takes the string's storage when it is not
     // shared (no copy), and builds the line index on both cores for big texts.

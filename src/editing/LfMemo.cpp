@@ -82,6 +82,7 @@ TLfMemo::TLfMemo(std::unique_ptr<document::TDocument> own, document::TDocument* 
       FDocument(shown != nullptr ? *shown : *FOwnDocument), FBuffer(FDocument.Buffer()),
       FLayouts(std::make_unique<view::TLineLayouts>(FBuffer)) {
     connect(&FDocument, &document::TDocument::Changed, this, &TLfMemo::DocumentChanged);
+    connect(&FDocument, &document::TDocument::HistoryCleared, this, &TLfMemo::EmitStateSignals);
     FGutterStrip = new TLfMemoStrip(this, m_FMemBitmap);
     FRulerStrip = new TLfMemoStrip(this, m_FTGutterBitmap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

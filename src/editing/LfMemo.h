@@ -74,7 +74,8 @@ public:
     // CR LF; nothing happens (no change event) when the text is the same.
     void SetText(const QString& value);
     // Replaces the whole text as a freshly loaded document: no undo history,
-    // not modified.  A string moved in is taken over without a copy.
+    // not modified.  A string moved in is taken over without a copy.  The
+    // same text again is kept as it is: no change event, the caret stays.
     void LoadText(QString value);
     qsizetype LinesCount() const;                    // an empty last line is not counted
     QString Line(qsizetype i) const;                 // whole line, no break; empty past the end

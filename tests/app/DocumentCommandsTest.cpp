@@ -12,8 +12,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using quillo::app::TCodeExchangeDlg;
 using quillo::app::TFileDialogAnswer;
@@ -151,6 +153,24 @@ TEST_F(DocumentCommandsTest, DropOpensTheFirstFileInTheDocumentsCode) {
     EXPECT_EQ(form->Document().FileName(), a);
     EXPECT_EQ(Overlay(*form).ImageIndex(), 0);
     EXPECT_EQ(Overlay(*form).Hint(), QStringLiteral("ファイルを開いています。"));
+}
+
+TEST_F(DocumentCommandsTest, ReopeningAnUnchangedFileStartsNoBackupTimer) {
+    const QString path = Path("same.txt");
+    WriteBytes(path, "line one\nline two\n");
+    Open(path, 1);
+    Timer(*form).stop(); // as after a backup
+    QSignalSpy changes(&Memo(*form), &quillo::editing::TLfMemo::textChanged);
+    Open(path, 1);
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_FALSE(Timer(*form).isActive());
+    EXPECT_FALSE(Memo(*form).Modified());
+    // A file changed on disk is a change of the text.
+    WriteBytes(path, "line one\nline 2\n");
+    Open(path, 1);
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("line one\r\nline 2\r\n"));
+    EXPECT_TRUE(Timer(*form).isActive());
 }
 
 TEST_F(DocumentCommandsTest, UnreadableFileKeepsTheDocument) {

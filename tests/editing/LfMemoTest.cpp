@@ -143,6 +143,38 @@ TEST_F(MemoTest, SameTextRaisesNoChange) {
     EXPECT_EQ(memo.Text(), QStringLiteral("one\r\ntwo"));
 }
 
+TEST_F(MemoTest, LoadingTheSameTextRaisesNoChangeAndEmptiesTheHistory) {
+    memo.LoadText(QStringLiteral("one\r\ntwo"));
+    memo.SetSelStart(5);
+    memo.SetSelText(QStringLiteral("x"));
+    memo.SetSelStart(5);
+    memo.SetSelLength(1);
+    memo.SetSelText(QString()); // the text is as loaded, with a history
+    memo.SetSelStart(6);
+    ASSERT_TRUE(memo.CanUndo());
+    ASSERT_TRUE(memo.Modified());
+    QSignalSpy changes(&memo, &TLfMemo::textChanged);
+    QSignalSpy undoable(&memo, &TLfMemo::undoAvailable);
+    QSignalSpy modified(&memo, &TLfMemo::modificationChanged);
+    memo.LoadText(QStringLiteral("one\ntwo"));
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(memo.SelStart(), 6) << "nothing replaced, so the caret stays";
+    EXPECT_FALSE(memo.CanUndo());
+    EXPECT_FALSE(memo.Modified());
+    ASSERT_EQ(undoable.count(), 1);
+    EXPECT_FALSE(undoable.at(0).at(0).toBool());
+    ASSERT_EQ(modified.count(), 1);
+    EXPECT_FALSE(modified.at(0).at(0).toBool());
+    // A text that differs before or after where the last edit was is a change.
+    memo.LoadText(QStringLiteral("one\r\ntwp"));
+    EXPECT_EQ(changes.count(), 1);
+    memo.SetSelStart(4);
+    memo.SetSelText(QStringLiteral("z"));
+    memo.LoadText(QStringLiteral("onf\r\nztwp"));
+    EXPECT_EQ(changes.count(), 3);
+    EXPECT_EQ(memo.Text(), QStringLiteral("onf\r\nztwp"));
+}
+
 TEST_F(MemoTest, NulAndNoBreakSpaceSurvive) {
     const QString text = QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0xA0) +
                          QStringLiteral("\r\nc");
