@@ -98,7 +98,7 @@ public:
     void Memo1Change();
     void Memo1Click();
     void Memo1Cut();
-    void Memo1Paste();
+    void Memo1Paste(const QString& text);
     void Memo1KeyDown(QKeyEvent* key);
     void Memo1KeyPress(QKeyEvent* key);
     void SetIndent(bool ownMessage);

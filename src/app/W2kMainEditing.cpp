@@ -10,8 +10,6 @@
 #include "sqlconv/sqlconv.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
@@ -96,9 +94,8 @@ void TWin2kAppForm::Memo1Cut() {
     FCursorHistory.AdjustForCut(Memo1->SelStart(), Memo1->SelLength());
 }
 
-void TWin2kAppForm::Memo1Paste() {
-    FCursorHistory.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(),
-                                  PastedLength(QApplication::clipboard()->text()));
+void TWin2kAppForm::Memo1Paste(const QString& text) {
+    FCursorHistory.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(), PastedLength(text));
 }
 
 // ---- the history walk ----

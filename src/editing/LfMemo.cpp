@@ -886,8 +886,12 @@ void TLfMemo::Cut() {
 }
 
 void TLfMemo::Paste() {
-    emit OnPaste();
-    InsertFromMime(QApplication::clipboard()->text());
+    PasteText(QApplication::clipboard()->text());
+}
+
+void TLfMemo::PasteText(const QString& text) {
+    emit OnPaste(text);
+    InsertFromMime(text);
 }
 
 void TLfMemo::Undo() {

@@ -151,7 +151,9 @@ public:
 
 signals:
     void OnCut();
-    void OnPaste();
+    // Before any paste (the command, a middle click, a drop) with the text
+    // that goes in, while the selection it replaces is still in place.
+    void OnPaste(const QString& text);
     void OnUndo();
     // Raised on a key going down, before the view acts on it; a handler that
     // sets `handled` keeps the key from the view.
@@ -159,6 +161,7 @@ signals:
     // Raised on a typed character, before it is inserted; a handler may change
     // the text or set `handled`.
     void OnKeyPress(QKeyEvent* event, bool& handled);
+    // A click of the left button (released) in the text.
     void OnClick();
 
     // Once per change of the text: `removed` units at `pos` were replaced by
@@ -260,6 +263,8 @@ private:
     int VisibleRows() const;
     int Columns(qsizetype lineStart, qsizetype pos);
     void UpdateInputMethod();
+    // Raises OnPaste, then puts the text in place of the selection.
+    void PasteText(const QString& text);
     void InsertFromMime(const QString& text);
 
     QPixmap m_FMemBitmap;     // line-number gutter

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -184,6 +185,53 @@ TEST_F(EditingCommandsTest, StatusFollowsEveryKeyWhileThePointerRestsOnTheText) 
     shows("カーソル位置:3,5 文字数:25");
     Key(Qt::Key_Backspace);
     shows("カーソル位置:3,5 文字数:24");
+}
+
+TEST_F(EditingCommandsTest, DropsMoveTheHistoryLikePastesAndRightClicksRecordNothing) {
+    QString text;
+    for (int i = 0; i < 30; ++i) {
+        text += QStringLiteral("line %1\r\n").arg(i, 2, 10, QLatin1Char('0'));
+    }
+    Load(text); // every line 9 units with its break
+    // The viewport point of a position, the caret left where it is.
+    const auto pointOf = [&](qsizetype pos) {
+        const qsizetype keep = memo->SelStart();
+        memo->SetSelStart(pos);
+        const QPoint at = memo->CaretRect().center() + QPoint(1, 0);
+        memo->SetSelStart(keep);
+        return at;
+    };
+    const auto press = [&](Qt::MouseButton button, qsizetype pos) {
+        QTest::mouseClick(memo->viewport(), button, Qt::NoModifier, pointOf(pos));
+        QTest::qWait(QApplication::doubleClickInterval() + 10);
+    };
+    // The caret moved by a command, not by the user: a right click there
+    // must not note the line it left.
+    memo->SetSelStart(memo->LineIndex(10) + 2);
+    press(Qt::RightButton, memo->LineIndex(20));
+    EXPECT_FALSE(Action("CursorPast1")->isEnabled());
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(10) + 2);
+
+    press(Qt::LeftButton, memo->LineIndex(10) + 2);
+    press(Qt::LeftButton, memo->LineIndex(20) + 1); // records line 10, noted by the click before
+    ASSERT_TRUE(Action("CursorPast1")->isEnabled());
+    // Two lines dropped in at the start of line 2 move line 10 down by one.
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("AB\nCD"));
+    const QPoint target = pointOf(memo->LineIndex(2));
+    QDragEnterEvent enter(target, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(memo->viewport(), &enter);
+    QDropEvent drop(QPointF(target), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(memo->viewport(), &drop);
+    ASSERT_EQ(memo->Line(2), QStringLiteral("AB"));
+    // Back through the entries: the line the drop left, then old line 10.
+    QStringList visited;
+    while (Action("CursorPast1")->isEnabled()) {
+        form->CursorPast1Execute();
+        visited << memo->Line(memo->LineFromChar(-1));
+    }
+    EXPECT_TRUE(visited.contains(QStringLiteral("line 10"))) << visited.join(u',').toStdString();
+    EXPECT_FALSE(visited.contains(QStringLiteral("line 09"))) << visited.join(u',').toStdString();
 }
 
 TEST_F(EditingCommandsTest, EnterRecordsTheLineItLeftAndTheWalkComesBack) {

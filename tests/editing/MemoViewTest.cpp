@@ -413,6 +413,68 @@ TEST_F(MemoViewTest, DroppedTextGoesInDroppedFilesDoNot) {
     EXPECT_EQ(memo.Text(), QStringLiteral("hello world"));
 }
 
+TEST_F(MemoViewTest, DropsArePastesAndOnlyTheLeftButtonClicks) {
+    memo.SetText(QStringLiteral("hello world"));
+    int pastes = 0;
+    qsizetype pasteAt = -1;
+    QObject::connect(&memo, &TLfMemo::OnPaste, [&] {
+        ++pastes;
+        pasteAt = memo.SelStart(); // the text is not in yet
+        EXPECT_EQ(memo.Text(), QStringLiteral("hello world"));
+    });
+    int clicks = 0;
+    QObject::connect(&memo, &TLfMemo::OnClick, [&] { ++clicks; });
+
+    QMimeData text;
+    text.setText(QStringLiteral("big "));
+    QDragEnterEvent enter(PointOf(6), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(memo.viewport(), &enter);
+    QDropEvent drop(QPointF(PointOf(6)), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(memo.viewport(), &drop);
+    EXPECT_EQ(memo.Text(), QStringLiteral("hello big world"));
+    EXPECT_EQ(pastes, 1);
+    EXPECT_EQ(pasteAt, 6);
+
+    const QPoint at = PointOf(2);
+    for (const Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+        PauseMouse();
+        Mouse(QEvent::MouseButtonPress, at, button, Qt::NoModifier, button);
+        Mouse(QEvent::MouseButtonRelease, at, Qt::NoButton, Qt::NoModifier, button);
+    }
+    EXPECT_EQ(clicks, 0) << "a right or middle button is no click";
+    PauseMouse();
+    Click(at);
+    EXPECT_EQ(clicks, 1);
+}
+
+// Needs a desktop with a selection clipboard (X11); CTest also runs it on a
+// private X display.
+TEST_F(MemoViewTest, MiddleClickPastesTheSelectionAsAPaste) {
+    QClipboard* clipboard = QApplication::clipboard();
+    if (!clipboard->supportsSelection()) {
+        GTEST_SKIP() << "no selection clipboard on this platform";
+    }
+    memo.SetText(QStringLiteral("hello world"));
+    clipboard->setText(QStringLiteral("new\n"), QClipboard::Selection);
+    int pastes = 0;
+    qsizetype pasteAt = -1;
+    QObject::connect(&memo, &TLfMemo::OnPaste, [&] {
+        ++pastes;
+        pasteAt = memo.SelStart();
+    });
+    int clicks = 0;
+    QObject::connect(&memo, &TLfMemo::OnClick, [&] { ++clicks; });
+    const QPoint at = PointOf(6);
+    Mouse(QEvent::MouseButtonPress, at, Qt::MiddleButton, Qt::NoModifier, Qt::MiddleButton);
+    Mouse(QEvent::MouseButtonRelease, at, Qt::NoButton, Qt::NoModifier, Qt::MiddleButton);
+    EXPECT_EQ(memo.Text(), QStringLiteral("hello new\r\nworld"));
+    EXPECT_EQ(pastes, 1);
+    EXPECT_EQ(pasteAt, 6);
+    EXPECT_EQ(clicks, 0);
+    memo.undo();
+    EXPECT_EQ(memo.Text(), QStringLiteral("hello world"));
+}
+
 // ---- input method ----
 
 TEST_F(MemoViewTest, PreeditShowsWithoutChangingTheText) {

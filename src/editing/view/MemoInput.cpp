@@ -280,7 +280,7 @@ void TLfMemo::mousePressEvent(QMouseEvent* event) {
         // The X11 way: the last selected text goes where the middle button is.
         const qsizetype pos = PosAt(event->position().toPoint());
         SetSelection(pos, pos);
-        InsertFromMime(clipboard->text(QClipboard::Selection));
+        PasteText(clipboard->text(QClipboard::Selection));
         return;
     }
     if (event->button() != Qt::LeftButton) {
@@ -373,13 +373,16 @@ void TLfMemo::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TLfMemo::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        FDragging = false;
-        FAutoScroll.stop();
-        QClipboard* clipboard = QApplication::clipboard();
-        if (HasSelection() && clipboard->supportsSelection()) {
-            clipboard->setText(SelText(), QClipboard::Selection);
-        }
+    // The right button opens the menu and the middle one pastes: neither is
+    // a click that moves the caret.
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    FDragging = false;
+    FAutoScroll.stop();
+    QClipboard* clipboard = QApplication::clipboard();
+    if (HasSelection() && clipboard->supportsSelection()) {
+        clipboard->setText(SelText(), QClipboard::Selection);
     }
     emit OnClick();
 }
@@ -432,7 +435,7 @@ void TLfMemo::dropEvent(QDropEvent* event) {
     }
     const qsizetype pos = PosAt(event->position().toPoint());
     SetSelection(pos, pos);
-    InsertFromMime(event->mimeData()->text());
+    PasteText(event->mimeData()->text());
     event->acceptProposedAction();
 }
 
