@@ -46,6 +46,20 @@ void MoveItemToTop(QComboBox* combo, int index) {
     combo->insertItem(0, text);
 }
 
+// One past the highest index among the entries' names in `keys`.
+qint64 StoredEntriesEnd(const QStringList& keys) {
+    const QString prefix = strings::HistoryEntryName(0).chopped(2);
+    qint64 end = 0;
+    for (const QString& key : keys) {
+        bool ok = false;
+        const int i = key.startsWith(prefix) ? key.mid(prefix.size()).toInt(&ok) : -1;
+        if (ok && i >= end && key == strings::HistoryEntryName(i)) {
+            end = qint64{i} + 1;
+        }
+    }
+    return end;
+}
+
 } // namespace
 
 TLfFindDlg::TLfFindDlg(QWidget* owner) : QDialog(owner) {
@@ -120,10 +134,11 @@ void TLfFindDlg::LoadHistory() {
     if (settings->status() != QSettings::NoError) {
         return;
     }
-    // A damaged count must not make thousands of millions of empty entries.
+    // A missing entry is an empty one, but a damaged count must not make
+    // thousands of millions of them: the list ends with the last stored entry.
     const qint64 count =
         std::min<qint64>(platform::ReadInteger(*settings, strings::kHistoryCount).value_or(0),
-                         settings->childKeys().size());
+                         StoredEntriesEnd(settings->childKeys()));
     for (int i = 0; i < count; ++i) {
         FindStr->addItem(
             platform::ReadString(*settings, strings::HistoryEntryName(i)).value_or(QString()));

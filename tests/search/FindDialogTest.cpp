@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include <memory>
+#include <utility>
 
 namespace quillo::search {
 namespace {
@@ -339,6 +340,27 @@ TEST_F(FindDialogTest, MissingEntriesAreEmptyAndADamagedCountIsBounded) {
     replace.SetRegKey(QStringLiteral("History/Replace"));
     replace.Execute(&FOwner);
     EXPECT_LE(replace.DlgForm()->FindStr->count(), 1);
+}
+
+TEST_F(FindDialogTest, EntriesAfterSeveralMissingOnesAreKept) {
+    {
+        auto settings = platform::OpenSettings();
+        settings->setValue(QStringLiteral("History/Find/FindTextCount"), 104);
+        for (const auto& [name, text] :
+             {std::pair{"00", "a"}, {"03", "d"}, {"04", "e"}, {"100", "x"}, {"101", "y"}}) {
+            settings->setValue(QStringLiteral("History/Find/FindText") + QLatin1String(name),
+                               QString::fromUtf8(text));
+        }
+        // Not an entry's name: does not make the list longer.
+        settings->setValue(QStringLiteral("History/Find/FindText500x"), QStringLiteral("z"));
+    }
+    auto find = MakeFind();
+    find->Execute(&FOwner);
+    const QStringList items = Items(find->DlgForm()->FindStr);
+    ASSERT_EQ(items.size(), 102) << "every stored entry; none of the empty ones after the last";
+    EXPECT_EQ(items.mid(0, 5), QStringList({"a", "", "", "d", "e"}));
+    EXPECT_EQ(items.mid(5, 95), QStringList(95, QString()));
+    EXPECT_EQ(items.mid(100), QStringList({"x", "y"}));
 }
 
 TEST_F(FindDialogTest, NoKeyMeansNoHistory) {
