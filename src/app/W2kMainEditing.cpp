@@ -3,6 +3,7 @@
 
 #include "accessories/zkOverlayIcon.h"
 #include "app/W2kMain.h"
+#include "document/LineBreaks.h"
 #include "editing/Indent.h"
 #include "editing/LfMemo.h"
 #include "editing/LinesForm.h"
@@ -17,22 +18,6 @@
 #include <QTimer>
 
 namespace quillo::app {
-namespace {
-
-// Length of a pasted text once its line breaks have become CR LF.
-qsizetype PastedLength(const QString& text) {
-    qsizetype n = text.size();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const bool loneLf = text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r');
-        const bool loneCr = text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n');
-        if (loneLf || loneCr) {
-            ++n; // becomes CR LF
-        }
-    }
-    return n;
-}
-
-} // namespace
 
 // ---- caret status ----
 
@@ -95,7 +80,8 @@ void TWin2kAppForm::Memo1Cut() {
 }
 
 void TWin2kAppForm::Memo1Paste(const QString& text) {
-    FCursorHistory.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(), PastedLength(text));
+    FCursorHistory.AdjustForPaste(Memo1->SelStart(), Memo1->SelLength(),
+                                  document::CrLfPosition(text, text.size()));
 }
 
 // ---- the history walk ----

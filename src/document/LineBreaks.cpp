@@ -63,6 +63,22 @@ bool HasLoneBreak(QStringView text) {
     return first || second;
 }
 
+qsizetype CrLfPosition(QStringView text, qsizetype pos) {
+    if (!HasLoneBreak(text)) {
+        return pos; // the usual text: one fast scan
+    }
+    const qsizetype n = text.size();
+    qsizetype moved = pos;
+    for (qsizetype i = 0; i < pos && i < n; ++i) {
+        if (text[i] == u'\r') {
+            moved += i + 1 >= n || text[i + 1] != u'\n' ? 1 : 0;
+        } else if (text[i] == u'\n') {
+            moved += i == 0 || text[i - 1] != u'\r' ? 1 : 0;
+        }
+    }
+    return moved;
+}
+
 QString ToCrLf(const QString& text) {
     if (!HasLoneBreak(text)) {
         return text;

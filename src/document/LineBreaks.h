@@ -13,5 +13,8 @@ namespace quillo::document {
 QString ToCrLf(const QString& text);
 // True when the text holds a CR without its LF or an LF without its CR.
 bool HasLoneBreak(QStringView text);
+// Where position `pos` of `text` lands once ToCrLf has made its lone breaks
+// CR LF; pos = text.size() gives the length of the result.
+qsizetype CrLfPosition(QStringView text, qsizetype pos);
 
 } // namespace quillo::document

@@ -1,5 +1,6 @@
 #include "search/DocumentSearch.h"
 
+#include "document/LineBreaks.h"
 #include "editing/LfMemo.h"
 #include "regex/errors.h"
 #include "search/LfFindDialog.h"
@@ -205,9 +206,12 @@ bool TDocumentSearch::ReplaceLine(TTextSearcher& searcher, const QString& replac
     }
     const QString text = Memo1.Line(line);
     const QString r = searcher.Expand(text, match, replacement);
-    Memo1.SetLine(line, text.left(match.Pos) + r + text.mid(match.Pos + match.Len));
-    // Right after the inserted text, so that the next match is not skipped.
-    Memo1.SetSelStart(Memo1.LineIndex(line) + match.Pos + r.size());
+    const QString rewritten = text.left(match.Pos) + r + text.mid(match.Pos + match.Len);
+    Memo1.SetLine(line, rewritten);
+    // Right after the inserted text, so that the next match is not skipped;
+    // counted after its lone breaks have become CR LF.
+    Memo1.SetSelStart(Memo1.LineIndex(line) +
+                      document::CrLfPosition(rewritten, match.Pos + r.size()));
     Memo1.SetSelLength(0);
     return true;
 }
@@ -240,7 +244,7 @@ bool TDocumentSearch::ReplaceAllLines(TTextSearcher& searcher, const QString& re
         return false;
     }
     Memo1.SetText(out);
-    Memo1.SetSelStart(caret);
+    Memo1.SetSelStart(document::CrLfPosition(out, caret));
     Memo1.SetSelLength(0);
     return true;
 }
@@ -264,7 +268,7 @@ bool TDocumentSearch::ReplaceAllText(TTextSearcher& searcher, const QString& rep
         return false;
     }
     Memo1.SetText(r.Text);
-    Memo1.SetSelStart(r.CaretAfter);
+    Memo1.SetSelStart(document::CrLfPosition(r.Text, r.CaretAfter));
     Memo1.SetSelLength(0);
     return true;
 }

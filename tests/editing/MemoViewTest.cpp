@@ -700,6 +700,23 @@ TEST_F(MemoViewTest, LoadTextMendsLoneBreaks) {
     EXPECT_TRUE(quillo::document::HasLoneBreak(big));
 }
 
+TEST(LineBreaksTest, PositionsFollowTheLoneBreaksMadeCrLf) {
+    using quillo::document::CrLfPosition;
+    using quillo::document::ToCrLf;
+    const QString text = QStringLiteral("a\nb\r\nc\rd\r");
+    for (qsizetype pos = 0; pos <= text.size(); ++pos) {
+        // Where the same characters end in the converted text.
+        const qsizetype expected =
+            ToCrLf(text.left(pos)).size() -
+            (pos > 0 && text[pos - 1] == u'\r' && pos < text.size() && text[pos] == u'\n'
+                 ? 1 // a CR of a pair is no lone break
+                 : 0);
+        EXPECT_EQ(CrLfPosition(text, pos), expected) << pos;
+    }
+    EXPECT_EQ(CrLfPosition(text, text.size()), ToCrLf(text).size());
+    EXPECT_EQ(CrLfPosition(u"ab\r\ncd", 3), 3) << "between CR and LF stays there";
+}
+
 // ---- long lines ----
 
 TEST_F(MemoViewTest, TenMegabyteLineStaysEditable) {

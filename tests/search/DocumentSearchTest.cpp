@@ -319,6 +319,37 @@ TEST_F(DocumentSearchTest, LineByLineReplaceGoesOnRightAfterTheInsertedText) {
     EXPECT_EQ(Memo->Text(), QStringLiteral("ab ab"));
 }
 
+TEST_F(DocumentSearchTest, InsertedLoneBreaksBecomeCrLfAndTheCaretFollowsThem) {
+    // Single text, both kinds of lone break: the caret ends after the last
+    // replacement, counted in the text as it is kept (CR LF).
+    for (const QString& lone : {QStringLiteral("\\n"), QStringLiteral("\\r")}) {
+        Load(QStringLiteral("a,b,c tail"));
+        TLfFindDlg* w = OpenReplace(QStringLiteral(","), lone);
+        if (!w->UseRegex->isChecked()) {
+            Check(w->UseRegex);
+        }
+        Press(w->ReplaceAllBtn);
+        EXPECT_EQ(Memo->Text(), QStringLiteral("a\r\nb\r\nc tail"));
+        EXPECT_EQ(Sel(), At(6, 0)) << lone.toStdString();
+        Prompts.Take();
+    }
+    // Line by line, Replace All and Replace.
+    Load(QStringLiteral("x1 x2\r\nx3 end"));
+    TLfFindDlg* w = OpenReplace(QStringLiteral("x"), QStringLiteral("\\n"));
+    Check(w->UseMultiLine);
+    Press(w->ReplaceAllBtn);
+    EXPECT_EQ(Memo->Text(), QStringLiteral("\r\n1 \r\n2\r\n\r\n3 end"));
+    EXPECT_EQ(Sel(), At(11, 0));
+    Load(QStringLiteral("ab ab"));
+    OpenReplace(QStringLiteral("b"), QStringLiteral("\\r"));
+    Press(w->ReplaceNextBtn);
+    EXPECT_EQ(Memo->Text(), QStringLiteral("a\r\n ab"));
+    EXPECT_EQ(Sel(), At(3, 0));
+    Press(w->ReplaceNextBtn);
+    EXPECT_EQ(Memo->Text(), QStringLiteral("a\r\n a\r\n"));
+    EXPECT_EQ(Sel(), At(7, 0));
+}
+
 TEST_F(DocumentSearchTest, LineByLineReplaceKeepsLongLinesWhole) {
     const QString head(5000, u'.');
     const QString tail(3000, u',');
