@@ -45,7 +45,9 @@ TFileDialogAnswer RunFileDialog(QWidget* parent, const TFileDialogRequest& reque
     QFileDialog dialog(parent, request.Title);
     dialog.setOption(QFileDialog::DontUseNativeDialog, false);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Open takes a typed name that does not exist too: the open command then
+    // says it cannot read it.
+    dialog.setFileMode(QFileDialog::AnyFile);
     // The program asks its own overwrite question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setNameFilters(request.Filters);

@@ -181,6 +181,14 @@ TEST_F(DocumentCommandsTest, UnreadableFileKeepsTheDocument) {
     EXPECT_EQ(Memo(*form).Text(), QStringLiteral("mine"));
     EXPECT_TRUE(Memo(*form).Modified());
     EXPECT_EQ(form->Document().FileName(), QStringLiteral("名称未設定"));
+    // A typed name that does not exist: the same, with the reason.
+    prompts.Answers = {QMessageBox::No};
+    Open(Path("missing.txt"), 1);
+    ASSERT_EQ(prompts.Errors.size(), 2u);
+    EXPECT_TRUE(prompts.Errors[1].startsWith(
+        QStringLiteral("ファイル %1 を開けません。").arg(Path("missing.txt"))))
+        << prompts.Errors[1].toStdString();
+    EXPECT_EQ(Memo(*form).Text(), QStringLiteral("mine"));
 }
 
 TEST_F(DocumentCommandsTest, OverwriteQuestionNoWritesNothing) {
