@@ -10,7 +10,11 @@ namespace quillo::printing {
 
 TPrintCommands::TPrintCommands(TPrintPrompts& prompts, THxPrinter& printer)
     : HxPrintDialog1(printer), HxPrinterSetupDialog1(printer), FPrompts(prompts),
-      FPrinter(printer) {}
+      FPrinter(printer) {
+    // The dialog opens on the page range, from the first page to the last;
+    // later it keeps the choice last made.
+    HxPrintDialog1.PrintRange = TPrintRange::prPageNums;
+}
 
 void TPrintCommands::Print1Execute(const TPrintableDocument& document) {
     try {

@@ -3,14 +3,19 @@
 
 #include "printing/HxPrintDialogs.h"
 
+#include "printing/HxPrinter.h"
+#include "printing/ScriptedPrinterBackend.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QDialog>
 #include <QDoubleSpinBox>
+#include <QRadioButton>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 namespace quillo::printing {
 namespace {
@@ -30,6 +35,35 @@ void AnswerNextDialog(std::function<void(QDialog&)> answer, bool accept) {
 
 void AcceptNextDialog(std::function<void(QDialog&)> answer) {
     AnswerNextDialog(answer, true);
+}
+
+TEST(PrintDialogTest, TheRangeChoiceShownIsTheOneSetAndAcceptingKeepsIt) {
+    for (const TPrintRange preset : {TPrintRange::prPageNums, TPrintRange::prAllPages}) {
+        auto backend = std::make_unique<quillo::testing::ScriptedPrinterBackend>();
+        backend->PrinterList = {{"P", 0}};
+        backend->Default = "P";
+        THxPrinter printer(std::move(backend));
+        THxPrintDialog dialog(printer);
+        dialog.PageNumsEnabled = true;
+        dialog.PrintRange = preset;
+        dialog.MinPage = 1;
+        dialog.MaxPage = 7;
+        dialog.FromPage = 1;
+        dialog.ToPage = 7;
+        bool rangeChecked = false;
+        AcceptNextDialog([&](QDialog& d) {
+            auto* range = d.findChild<QRadioButton*>(QStringLiteral("printRange"));
+            ASSERT_NE(nullptr, range);
+            rangeChecked = range->isChecked();
+        });
+        ASSERT_TRUE(dialog.Execute(nullptr));
+        EXPECT_EQ(preset == TPrintRange::prPageNums, rangeChecked);
+        EXPECT_EQ(preset, dialog.PrintRange);
+        if (preset == TPrintRange::prPageNums) {
+            EXPECT_EQ(1, dialog.FromPage);
+            EXPECT_EQ(7, dialog.ToPage);
+        }
+    }
 }
 
 TEST(PageSetupDialogTest, AcceptedDialogKeepsTheMarginsInHundredthsOfAMillimetre) {

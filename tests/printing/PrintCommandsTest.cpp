@@ -83,6 +83,7 @@ TEST_F(PrintCommandsTest, CancelledDialogPrintsNothingAndEndsInTheEditingState) 
     Commands->Print1Execute(Doc);
     ASSERT_NE(nullptr, seen);
     EXPECT_TRUE(seen->PageNumsEnabled);
+    EXPECT_EQ(TPrintRange::prPageNums, seen->PrintRange) << "the page range is preselected";
     EXPECT_EQ(1, seen->MinPage);
     EXPECT_EQ(1, seen->FromPage);
     EXPECT_EQ(Pages, seen->MaxPage);
