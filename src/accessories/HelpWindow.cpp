@@ -52,15 +52,15 @@ void THelpWindow::ShowContents() {
     FBrowser->setSource(QUrl::fromLocalFile(path));
 }
 
-QString HelpContentsPath() {
+QString HelpPagePath(const QString& page) {
     const QString app = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {
-        app + QStringLiteral("/../share/quillo/help/ja/index.html"),
-        app + QStringLiteral("/help/ja/index.html"),
-        QStringLiteral(QUILLO_HELP_SOURCE_DIR "/ja/index.html"),
+    const QStringList folders = {
+        app + QStringLiteral("/../share/quillo/help/ja/"),
+        app + QStringLiteral("/help/ja/"),
+        QStringLiteral(QUILLO_HELP_SOURCE_DIR "/ja/"),
     };
-    for (const QString& c : candidates) {
-        const QFileInfo info(c);
+    for (const QString& folder : folders) {
+        const QFileInfo info(folder + page);
         if (info.isFile()) {
             return info.canonicalFilePath();
         }
@@ -68,16 +68,33 @@ QString HelpContentsPath() {
     return {};
 }
 
-THelpWindow* ShowHelpContents(QWidget* caller) {
+QString HelpContentsPath() {
+    return HelpPagePath(QStringLiteral("index.html"));
+}
+
+namespace {
+
+THelpWindow& HelpWindowFor(QWidget* caller) {
     QPointer<THelpWindow>& window = TheHelpWindow();
     if (window.isNull()) {
         window = new THelpWindow(caller);
     }
-    window->ShowContents();
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
+    return *window;
+}
+
+void Present(THelpWindow& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+} // namespace
+
+THelpWindow* ShowHelpContents(QWidget* caller) {
+    THelpWindow& window = HelpWindowFor(caller);
+    window.ShowContents();
+    Present(window);
+    return &window;
 }
 
 void CloseHelp() {
@@ -86,12 +103,23 @@ void CloseHelp() {
     }
 }
 
-QString SupportPageAddress() {
-    return QStringLiteral(QUILLO_SUPPORT_URL);
+QUrl SupportPageAddress() {
+    const QString path = HelpPagePath(QStringLiteral("support.html"));
+    return path.isEmpty() ? QUrl() : QUrl::fromLocalFile(path);
 }
 
-bool OpenSupportPage() {
-    return QDesktopServices::openUrl(QUrl(SupportPageAddress()));
+bool OpenSupportPage(QWidget* caller) {
+    const QUrl page = SupportPageAddress();
+    if (page.isEmpty()) {
+        return false;
+    }
+    if (!QDesktopServices::openUrl(page)) {
+        // No browser on this desktop: the help window shows it as well.
+        THelpWindow& window = HelpWindowFor(caller);
+        window.Browser()->setSource(page);
+        Present(window);
+    }
+    return true;
 }
 
 } // namespace quillo::accessories

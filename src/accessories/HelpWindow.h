@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QUrl>
 
 class QTextBrowser;
 class QAction;
@@ -27,9 +28,11 @@ private:
     QAction* FForward;
 };
 
-// The table of contents: help/ja/index.html in the program's shared data
-// folder (installed), or beside the program, or in the source tree of this
-// build; empty when none exists.
+// A page of the help: help/ja/<page> in the program's shared data folder
+// (installed), or beside the program, or in the source tree of this build;
+// empty when none exists.
+QString HelpPagePath(const QString& page);
+// The table of contents, help/ja/index.html.
 QString HelpContentsPath();
 
 // Shows the one help window of the program at its table of contents.
@@ -37,9 +40,11 @@ THelpWindow* ShowHelpContents(QWidget* caller);
 // Closes the help window when it is open (the program is ending).
 void CloseHelp();
 
-// The support page, set when the program is built.
-QString SupportPageAddress();
-// Opens the support page in the desktop's browser; false when it could not.
-bool OpenSupportPage();
+// The support page installed with the help (how to report a problem, where
+// the settings and backups are); empty when the help is missing.
+QUrl SupportPageAddress();
+// Opens the support page in the desktop's browser, or in the help window
+// when the desktop cannot; false when there is no page to open.
+bool OpenSupportPage(QWidget* caller);
 
 } // namespace quillo::accessories

@@ -126,7 +126,7 @@ void TWin2kAppForm::HelpContents1Execute() {
 }
 
 void TWin2kAppForm::HelpWeb1Execute() {
-    accessories::OpenSupportPage();
+    accessories::OpenSupportPage(this);
 }
 
 // ---- recent files ----

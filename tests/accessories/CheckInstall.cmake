@@ -11,6 +11,7 @@ endif()
 set(expected
   usr/bin/quillo
   usr/share/quillo/help/ja/index.html
+  usr/share/quillo/help/ja/support.html
   usr/share/quillo/help/ja/style.css
   usr/share/applications/quillo.desktop
   usr/share/metainfo/org.orvane.quillo.metainfo.xml

@@ -132,11 +132,16 @@ TEST(Help, WindowOpensAtTheContents) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-TEST(Help, SupportPageIsAWebAddress) {
+TEST(Help, SupportPageIsInstalledWithTheHelpAndSaysWhereTheFilesAre) {
     const QUrl url(SupportPageAddress());
-    EXPECT_TRUE(url.isValid());
-    EXPECT_TRUE(url.scheme() == QStringLiteral("https") || url.scheme() == QStringLiteral("http"));
-    EXPECT_FALSE(url.host().isEmpty());
+    ASSERT_TRUE(url.isLocalFile()) << url.toString().toStdString();
+    const QFileInfo page(url.toLocalFile());
+    EXPECT_EQ(page.dir(), QFileInfo(HelpContentsPath()).dir());
+    const QString html = ReadPage(page.filePath());
+    for (const char* text : {"~/.config/Orvane/quillo.conf", "~/.local/share/Orvane/quillo",
+                             "ログファイルを書きません", "問題を報告するには"}) {
+        EXPECT_TRUE(html.contains(QString::fromUtf8(text))) << text;
+    }
 }
 
 } // namespace

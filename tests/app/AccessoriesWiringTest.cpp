@@ -10,11 +10,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QUrl>
 
 using quillo::accessories::TAboutBox;
 using quillo::app::TWin2kAppForm;
@@ -38,6 +42,23 @@ protected:
 };
 
 } // namespace
+
+TEST_F(AccessoriesWiringTest, SupportOpensThePageInstalledWithTheHelp) {
+    auto form = Start();
+    // Whatever the desktop would open is shown here instead.
+    QTextBrowser opened;
+    for (const char* scheme : {"file", "http", "https"}) {
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &opened, "setSource");
+    }
+    Action(*form, "HelpWeb1")->trigger();
+    for (const char* scheme : {"file", "http", "https"}) {
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    const QUrl url = opened.source();
+    ASSERT_TRUE(url.isLocalFile()) << url.toString().toStdString();
+    EXPECT_TRUE(QFileInfo(url.toLocalFile()).isFile());
+    EXPECT_TRUE(opened.toPlainText().contains(QStringLiteral("~/.config/Orvane/quillo.conf")));
+}
 
 TEST_F(AccessoriesWiringTest, OpenedFilesReachTheRecentMenuAndTheStore) {
     const QString path = dir.filePath(QStringLiteral("recent.txt"));
