@@ -10,7 +10,9 @@
 namespace quillo::printing {
 
 TPrintCanvas::TPrintCanvas(const QFont& font, QPaintDevice* measureDevice)
-    : FFont(font), FMetrics(font, measureDevice) {}
+    : FFont(font), FMetrics(font, measureDevice),
+      FTabStop(
+          std::max(1, qRound(8.0 * QFontMetricsF(font, measureDevice).horizontalAdvance(u'0')))) {}
 
 void TPrintCanvas::SetPainter(QPainter* painter, const QColor& textColor) {
     FPainter = painter;
@@ -21,7 +23,28 @@ void TPrintCanvas::SetPainter(QPainter* painter, const QColor& textColor) {
 }
 
 int TPrintCanvas::TextWidth(const QString& text) const {
-    return FMetrics.horizontalAdvance(text);
+    return Advance(text, false);
+}
+
+int TPrintCanvas::Advance(QStringView text, bool draw, int x, int baseline) const {
+    int width = 0;
+    for (qsizetype from = 0;;) {
+        const qsizetype tab = text.indexOf(u'\t', from);
+        const QStringView piece = text.mid(from, tab < 0 ? -1 : tab - from);
+        if (!piece.isEmpty()) {
+            // Measured in place: a piece of a long line is not copied.
+            const QString raw = QString::fromRawData(piece.data(), piece.size());
+            if (draw) {
+                FPainter->drawText(QPoint(x + width, baseline), raw);
+            }
+            width += FMetrics.horizontalAdvance(raw);
+        }
+        if (tab < 0) {
+            return width;
+        }
+        width = (width / FTabStop + 1) * FTabStop;
+        from = tab + 1;
+    }
 }
 
 int TPrintCanvas::TextHeight(const QString&) const {
@@ -33,7 +56,7 @@ void TPrintCanvas::TextOut(int x, int y, const QString& text) {
         return;
     }
     FPainter->setPen(QPen(FTextColor));
-    FPainter->drawText(QPoint(x, y + FMetrics.ascent()), text);
+    Advance(text, true, x, y + FMetrics.ascent());
 }
 
 void TPrintCanvas::Line(int x1, int y1, int x2, int y2) {
@@ -50,7 +73,7 @@ qsizetype TPrintCanvas::FitPrefix(QStringView text, int width) const {
     // string they get, so handing them the whole line would cost its length
     // for every probe.
     auto fits = [&](qsizetype k) {
-        return FMetrics.horizontalAdvance(QString::fromRawData(text.data(), k)) <= width;
+        return Advance(text.left(k), false) <= width;
     };
     if (n == 0 || width < 0) {
         return 0;

@@ -13,7 +13,9 @@ namespace quillo::printing {
 
 // The few canvas operations the print routine needs, in device pixels.
 // Text is measured on the printer's own device whether or not a job is open,
-// so counting and printing break lines at the same places.
+// so counting and printing break lines at the same places.  A tab goes to the
+// next stop, every eight widths of "0" as in the edit view, counted from the
+// start of the text drawn.
 class TPrintCanvas {
 public:
     TPrintCanvas(const QFont& font, QPaintDevice* measureDevice);
@@ -30,8 +32,13 @@ public:
     qsizetype FitPrefix(QStringView text, int width) const;
 
 private:
+    // The width of text with its tabs at the stops; draws it at (x, baseline)
+    // on the way when asked.
+    int Advance(QStringView text, bool draw, int x = 0, int baseline = 0) const;
+
     QFont FFont;
     QFontMetrics FMetrics;
+    int FTabStop; // pixels between tab stops
     QPainter* FPainter = nullptr;
     QColor FTextColor = Qt::black;
 };

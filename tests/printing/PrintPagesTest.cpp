@@ -253,6 +253,46 @@ TEST_F(PrintPagesTest, PendingSettingsAreDiscardedAndTheJobCarriesThePrintersOwn
     EXPECT_EQ(2, B->Jobs[0].Settings.dmCopies);
 }
 
+TEST_F(PrintPagesTest, TabsArePrintedToStopsEveryEightColumns) {
+    // Each tab line is followed by the same text with the tab written as the
+    // blanks up to the next stop: both must put X at the same place.
+    Doc.Lines = {"\tX",          "        X",         "abc\tX", "abc     X",
+                 "abcdefghi\tX", "abcdefghi       X", "a\t\tX", "a               X"};
+    PrintPages(*Printer, Doc, {}, 1, 1);
+    const QImage page =
+        quillo::testing::PdfRenderPage(LastJob(), 1, kDpi, B->JobDir.filePath("tabs"));
+    ASSERT_FALSE(page.isNull());
+    const int h = LineHeight();
+    const int top = kBorder + Nearest(2500 / 100.0 / 25.4 * kDpi - kBorder);
+    // The rightmost ink of printed line k: the right edge of its X.
+    auto rightEdge = [&](int k) {
+        const int y0 = top + Nearest(1.5 * h) + k * Nearest(1.2 * h);
+        int right = -1;
+        for (int y = y0; y < y0 + h; ++y) {
+            for (int x = 0; x < page.width(); ++x) {
+                if (qGray(page.pixel(x, y)) < 128) {
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return right;
+    };
+    for (int k = 0; k < Doc.Lines.size(); k += 2) {
+        const int tab = rightEdge(k);
+        const int blanks = rightEdge(k + 1);
+        ASSERT_GT(blanks, 0) << k;
+        EXPECT_NEAR(tab, blanks, 2) << Doc.Lines[k].toStdString();
+    }
+    // Counting measures the tab the same way: a line of tabs as wide as the
+    // printable width breaks where a line of blanks that wide does.
+    const int count = Count(Doc);
+    Doc.Lines = {QString(200, u'\t')};
+    TestDocument blanks;
+    blanks.Lines = {QString(1600, u' ') + "x"};
+    EXPECT_EQ(Count(Doc), count);
+    EXPECT_EQ(Count(Doc), Count(blanks));
+}
+
 TEST_F(PrintPagesTest, RenderedHeaderHasItsRuleAcrossThePrintableWidth) {
     Doc.Lines = {"あいうえお ABC"};
     PrintPages(*Printer, Doc, {}, 1, 1);
