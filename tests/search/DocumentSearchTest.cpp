@@ -211,6 +211,26 @@ TEST_F(DocumentSearchTest, LineByLineIgnoresEmptyMatchesAndReadsWholeLines) {
     EXPECT_TRUE(Prompts.Asked.empty());
 }
 
+TEST_F(DocumentSearchTest, EngineFindFromTheCaretSeesTheWholeText) {
+    // The caret stands after "ba": for the pattern the caret is no line or
+    // text start, and what lies before it can be looked behind at.
+    const QString text = QStringLiteral("bab\r\nb");
+    Load(text, 2);
+    TLfFindDlg* w = Open(Find, QStringLiteral("^b"));
+    Check(w->UseRegex);
+    Press(w->FindNextBtn);
+    EXPECT_EQ(Sel(), At(5, 1)) << "^ holds only at a real line start";
+    Load(text, 2);
+    Open(Find, QStringLiteral("\\Ab"));
+    Press(w->FindNextBtn);
+    EXPECT_EQ(Prompts.Take(),
+              std::vector<QString>{QStringLiteral("検索文字列\"\\Ab\"が見つかりませんでした。")});
+    Load(text, 2);
+    Open(Find, QStringLiteral("(?<=a)b"));
+    Press(w->FindNextBtn);
+    EXPECT_EQ(Sel(), At(2, 1)) << "the look-behind sees the a before the caret";
+}
+
 TEST_F(DocumentSearchTest, RepeatedFindsOfAnEmptyMatchMoveOn) {
     Load(QStringLiteral("a\r\n\r\nb"));
     TLfFindDlg* w = Open(Find, QStringLiteral("^"));
