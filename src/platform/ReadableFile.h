@@ -1,0 +1,37 @@
+#pragma once
+
+// Opening a file to read a document from it.  Only a regular file is opened:
+// a FIFO, a device, a socket or a folder is refused from what the file system
+// says it is, before anything could wait on it.
+
+#include <QString>
+
+#include <stdexcept>
+#include <sys/types.h>
+
+namespace quillo::platform {
+
+// A file that cannot be read; Reason() is one sentence for the user.
+class EUnreadableFile : public std::runtime_error {
+public:
+    explicit EUnreadableFile(const QString& reason)
+        : std::runtime_error(reason.toStdString()), FReason(reason) {}
+    const QString& Reason() const { return FReason; }
+
+private:
+    QString FReason;
+};
+
+struct TReadableFile {
+    int Fd = -1;     // open for reading, blocking, close-on-exec; the caller closes it
+    qint64 Size = 0; // as the file system reports it (0 for most /proc files)
+};
+
+// Throws EUnreadableFile.
+TReadableFile OpenRegularFile(const QString& path);
+
+// What a file of this kind is, when it is no regular file ("フォルダです。");
+// empty for a regular file.
+QString NotARegularFileReason(mode_t mode);
+
+} // namespace quillo::platform
