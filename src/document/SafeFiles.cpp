@@ -15,7 +15,6 @@
 
 #include <algorithm>
 #include <new>
-#include <unistd.h>
 
 namespace quillo::document {
 
@@ -144,28 +143,21 @@ qint64 MaxFileBytes(int code, qsizetype markBytes) {
 }
 
 codepage::LoadedText ReadDocumentFile(const QString& path, int requestedCode) {
-    platform::TReadableFile opened;
+    QFile file;
+    qint64 size = 0;
     try {
-        opened = platform::OpenRegularFile(path);
+        size = platform::OpenRegularFile(path, file);
     } catch (const platform::EUnreadableFile& e) {
         throw EFileError(QStringLiteral("ファイル %1 を開けません。%2")
                              .arg(Native(path), e.Reason())
                              .toStdString());
     }
-    QFile file;
-    if (!file.open(opened.Fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
-                   QFileDevice::AutoCloseHandle)) {
-        ::close(opened.Fd);
-        throw EFileError(QStringLiteral("ファイル %1 を開けません。%2")
-                             .arg(Native(path), file.errorString())
-                             .toStdString());
-    }
     // Nothing is read of a file that no code could fit.
-    if (opened.Size > MaxFileBytes(-1, 4)) {
-        TooLarge(path, QStringLiteral("(%1 バイト。%2)").arg(Number(opened.Size), LimitText()));
+    if (size > MaxFileBytes(-1, 4)) {
+        TooLarge(path, QStringLiteral("(%1 バイト。%2)").arg(Number(size), LimitText()));
     }
     try {
-        return ReadOpenFile(path, file, opened.Size, requestedCode);
+        return ReadOpenFile(path, file, size, requestedCode);
     } catch (const std::bad_alloc&) {
         TooLarge(path, QStringLiteral("読み込むためのメモリが足りません。"));
     }

@@ -41,7 +41,7 @@ namespace {
 
 } // namespace
 
-TReadableFile OpenRegularFile(const QString& path) {
+qint64 OpenRegularFile(const QString& path, QFile& file) {
     const QByteArray name = EncodeFileName(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0) {
@@ -64,7 +64,11 @@ TReadableFile OpenRegularFile(const QString& path) {
         RefuseKind(st.st_mode);
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return {fd, static_cast<qint64>(st.st_size)};
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw EUnreadableFile(file.errorString());
+    }
+    return static_cast<qint64>(st.st_size);
 }
 
 } // namespace quillo::platform

@@ -4,6 +4,7 @@
 // a FIFO, a device, a socket or a folder is refused from what the file system
 // says it is, before anything could wait on it.
 
+#include <QFile>
 #include <QString>
 
 #include <stdexcept>
@@ -22,13 +23,10 @@ private:
     QString FReason;
 };
 
-struct TReadableFile {
-    int Fd = -1;     // open for reading, blocking, close-on-exec; the caller closes it
-    qint64 Size = 0; // as the file system reports it (0 for most /proc files)
-};
-
+// Opens `file` for unbuffered reading on the regular file at `path` and
+// returns its size as the file system reports it (0 for most /proc files).
 // Throws EUnreadableFile.
-TReadableFile OpenRegularFile(const QString& path);
+qint64 OpenRegularFile(const QString& path, QFile& file);
 
 // What a file of this kind is, when it is no regular file ("フォルダです。");
 // empty for a regular file.
