@@ -241,6 +241,8 @@ void TWin2kAppForm::AfterCreate(bool ownMessage) {
     if (ownMessage) {
         if (FArgs.size() == 1) {
             const bool read = OpenCommandLineFile(StripQuotes(FArgs.constFirst()));
+            // Modified only when the file's orphaned backup was read instead.
+            recovered = Memo1->Modified();
             TakeBackupSlot();
             SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
             if (read) {

@@ -1,5 +1,7 @@
 #include "platform/FileNames.h"
 
+#include <sys/stat.h>
+
 namespace quillo::platform {
 
 namespace {
@@ -87,6 +89,16 @@ QByteArray EncodeFileName(QStringView name) {
     }
     flush(name.size());
     return bytes;
+}
+
+bool PathExists(const QString& path) {
+    struct stat st {};
+    return ::stat(EncodeFileName(path).constData(), &st) == 0;
+}
+
+bool IsFolder(const QString& path) {
+    struct stat st {};
+    return ::stat(EncodeFileName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 } // namespace quillo::platform

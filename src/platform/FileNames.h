@@ -15,4 +15,9 @@ namespace quillo::platform {
 QString DecodeFileName(QByteArrayView bytes);
 QByteArray EncodeFileName(QStringView name);
 
+// Whether the name exists (links followed), and whether it is a folder,
+// asked with the name's own bytes.
+bool PathExists(const QString& path);
+bool IsFolder(const QString& path);
+
 } // namespace quillo::platform

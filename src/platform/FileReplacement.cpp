@@ -524,7 +524,9 @@ TWriteTarget InspectWriteTarget(const QString& path) {
     if (::stat(name.constData(), &st) != 0) {
         return {};
     }
-    return {true, IsReadOnly(name, st)};
+    // What is refused anyway (a folder, a socket) asks no question first.
+    const bool writable = S_ISREG(st.st_mode) || S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode);
+    return {true, writable && IsReadOnly(name, st)};
 }
 
 TWriteWay WriteFileSafely(const QString& path, const TByteProducer& produce,

@@ -46,7 +46,8 @@ struct TWriteOptions {
 // What a write to a path would meet, for the questions before it.
 struct TWriteTarget {
     bool Exists = false;
-    bool ReadOnly = false; // no write permission bit, or not writable for us
+    // A file, device or FIFO with no write permission bit, or not writable for us.
+    bool ReadOnly = false;
 };
 TWriteTarget InspectWriteTarget(const QString& path);
 
