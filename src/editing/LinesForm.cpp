@@ -1,11 +1,15 @@
 #include "editing/LinesForm.h"
 
+#include "platform/ScreenFit.h"
 #include "platform/SettingsStore.h"
 
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
+#include <climits>
 
 namespace quillo::editing {
 
@@ -39,7 +43,11 @@ void TLinesForm::FormCreate() {
     const auto left = platform::ReadInteger(*s, QStringLiteral("Num-Window-Left"));
     const auto top = platform::ReadInteger(*s, QStringLiteral("Num-Window-Top"));
     if (left && top) {
-        move(static_cast<int>(*left), static_cast<int>(*top));
+        // A stored place off every screen would hide the dialog.
+        const QPoint stored(static_cast<int>(std::clamp<qint64>(*left, INT_MIN, INT_MAX)),
+                            static_cast<int>(std::clamp<qint64>(*top, INT_MIN, INT_MAX)));
+        move(
+            platform::FitOnScreen(stored, size(), platform::AvailableScreenArea(stored)).topLeft());
     }
 }
 
