@@ -23,11 +23,11 @@ public:
 };
 
 // The longest the main thread waits without handling its events.
-inline constexpr std::chrono::milliseconds kLockSlice{100};
+inline constexpr std::chrono::milliseconds kLockSlice{50};
 // Taking, recording and releasing a slot: copies starting together queue up.
 inline constexpr std::chrono::milliseconds kLockWait{30000};
 // The backup a minute: it writes its file without the bookkeeping rather than wait.
-inline constexpr std::chrono::milliseconds kTimerLockWait{100};
+inline constexpr std::chrono::milliseconds kTimerLockWait{50};
 // A process that is ending, before it writes its backup without the bookkeeping.
 inline constexpr std::chrono::milliseconds kEndingLockWait{1000};
 
