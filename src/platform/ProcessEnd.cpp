@@ -49,7 +49,11 @@ TEndWatcher::TEndWatcher(TKeepWork keepWork, QObject* parent)
         action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
         for (const int signal : kSignals) {
-            ::sigaction(signal, &action, nullptr);
+            // A signal the starter had ignored (nohup) stays ignored.
+            struct sigaction old {};
+            if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler != SIG_IGN) {
+                ::sigaction(signal, &action, nullptr);
+            }
         }
     }
     // Qt's X11 platform says so, then calls exit(1): the window still exists
@@ -70,7 +74,10 @@ TEndWatcher::TEndWatcher(TKeepWork keepWork, QObject* parent)
 TEndWatcher::~TEndWatcher() {
     gWatcher = nullptr;
     for (const int signal : kSignals) {
-        std::signal(signal, SIG_DFL);
+        struct sigaction current {};
+        if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == WriteSignal) {
+            std::signal(signal, SIG_DFL);
+        }
     }
     qInstallMessageHandler(gPreviousHandler);
     FNotifier.reset();
