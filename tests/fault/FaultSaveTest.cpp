@@ -4,15 +4,14 @@
 #include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "fault/FaultSupport.h"
+#include "support/UnixSocket.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
 
 #include <sys/mount.h>
-#include <sys/socket.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 
 namespace {
 
@@ -278,18 +277,12 @@ TEST_F(FaultSaveTest, AFullDiskSaysSoAndLeavesTheFileWhole) {
 
 TEST_F(FaultSaveTest, SocketsAndFoldersAreRefusedWithAMessage) {
     const QString socketPath = Path("sock");
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(socketPath);
-    ASSERT_LT(size_t(name.size()), sizeof address.sun_path);
-    std::copy(name.begin(), name.end(), address.sun_path);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const quillo::testing::TUnixSocket socket(socketPath);
+    ASSERT_TRUE(socket.Bound());
     Type(QStringLiteral("text"));
     Blocked([&] { SaveAs(socketPath); });
     EXPECT_TRUE(LastError().contains(QStringLiteral("ソケットです"))) << LastError().toStdString();
     EXPECT_TRUE(S_ISSOCK(StatOf(socketPath).st_mode));
-    ::close(fd);
 
     const QString folder = Path("folder");
     ASSERT_TRUE(QDir().mkdir(folder));

@@ -1,5 +1,6 @@
 #include "platform/FileReplacement.h"
 #include "support/FileBytes.h"
+#include "support/UnixSocket.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@
 #include <QTemporaryDir>
 
 #include <stdexcept>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 using quillo::platform::EWriteError;
@@ -134,16 +133,10 @@ TEST_F(FileReplacementTest, FoldersSocketsAndReadOnlyFilesAreRefusedUntouched) {
     EXPECT_EQ(stageOf(dir.path(), Options()), EWriteError::TStage::Refused);
 
     const QString socketPath = Path("socket");
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray name = QFile::encodeName(socketPath);
-    ASSERT_LT(size_t(name.size()), sizeof address.sun_path);
-    std::copy(name.begin(), name.end(), address.sun_path);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const quillo::testing::TUnixSocket socket(socketPath);
+    ASSERT_TRUE(socket.Bound());
     EXPECT_EQ(stageOf(socketPath, Options()), EWriteError::TStage::Refused);
     EXPECT_TRUE(S_ISSOCK(StatOf(socketPath).st_mode));
-    ::close(fd);
 
     WriteBytes(Path("ro.txt"), "old");
     ASSERT_TRUE(QFile::setPermissions(Path("ro.txt"), QFile::ReadOwner | QFile::ReadGroup));
