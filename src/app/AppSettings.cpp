@@ -8,11 +8,19 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace quillo::app {
 namespace {
 
 using platform::ReadBool;
 using platform::ReadInteger;
+
+// What a stored number may be: anything else costs time or space for
+// nothing (a font of a million points, a margin wider than any page).
+constexpr int kMinFontPoints = 1;
+constexpr int kMaxFontPoints = 200;
+constexpr int kMaxMargin = 50000; // half a metre
 
 std::optional<int> ReadInt(const QSettings& s, const char* name) {
     const auto v = ReadInteger(s, QString::fromLatin1(name));
@@ -20,6 +28,11 @@ std::optional<int> ReadInt(const QSettings& s, const char* name) {
         return std::nullopt;
     }
     return static_cast<int>(*v);
+}
+
+std::optional<int> ReadMargin(const QSettings& s, const char* name) {
+    const auto v = ReadInt(s, name);
+    return v ? std::optional(std::clamp(*v, 0, kMaxMargin)) : std::nullopt;
 }
 
 void ReadFlag(const QSettings& s, const char* name, bool& target) {
@@ -41,8 +54,8 @@ TAppSettingsRead ReadAppSettings(const QSettings& s) {
     if (const auto name = platform::ReadString(s, QStringLiteral("Font-Name"))) {
         r.Font.Name = *name;
     }
-    if (const auto size = ReadInt(s, "Font-Size"); size && *size > 0) {
-        r.Font.Size = *size;
+    if (const auto size = ReadInt(s, "Font-Size"); size && *size >= kMinFontPoints) {
+        r.Font.Size = std::min(*size, kMaxFontPoints);
     }
     ReadFlag(s, "Font-Italic", r.Font.Italic);
     ReadFlag(s, "Font-Bold", r.Font.Bold);
@@ -52,10 +65,10 @@ TAppSettingsRead ReadAppSettings(const QSettings& s) {
         r.Font.Color = static_cast<quint32>(*color);
     }
 
-    r.MarginLeft = ReadInt(s, "PrintMargin-Left");
-    r.MarginTop = ReadInt(s, "PrintMargin-Top");
-    r.MarginRight = ReadInt(s, "PrintMargin-Right");
-    r.MarginBottom = ReadInt(s, "PrintMargin-Bottom");
+    r.MarginLeft = ReadMargin(s, "PrintMargin-Left");
+    r.MarginTop = ReadMargin(s, "PrintMargin-Top");
+    r.MarginRight = ReadMargin(s, "PrintMargin-Right");
+    r.MarginBottom = ReadMargin(s, "PrintMargin-Bottom");
     r.UseBOM = ReadBool(s, QStringLiteral("File-UseBOM"));
     return r;
 }

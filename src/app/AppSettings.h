@@ -26,7 +26,9 @@ struct TStoredFont {
 using TPrintMargins = printing::TPageMargins;
 
 // What the store held; absent values stay empty, the font starts from the
-// stored defaults ("ＭＳ ゴシック", 12 points, no style, black).
+// stored defaults ("ＭＳ ゴシック", 12 points, no style, black).  Numbers out
+// of their range are brought into it: a font size to 1 to 200 points, a
+// margin to 0 to 50000; the window's place is the window's to fit.
 struct TAppSettingsRead {
     std::optional<int> WindowLeft, WindowTop, WindowWidth, WindowHeight;
     TStoredFont Font;

@@ -13,6 +13,9 @@ inline const QString TitleSuffix = QStringLiteral(" - quillo");
 inline const QString NewDocumentTitle = QStringLiteral("新規ドキュメント - quillo");
 inline const QString Untitled = backup::strings::Untitled;
 inline const QString AskSaveBeforeClose = QStringLiteral("閉じる前にファイルを保存しますか？");
+inline const QString AskWriteReadOnly = QStringLiteral("%1 は読み取り専用です。上書きしますか？");
+inline const QString OutOfMemory =
+    QStringLiteral("メモリが足りないため、この操作を続けられません。文書は変更されていません。");
 
 inline const QString CaptionWarning = QStringLiteral("警告");
 inline const QString CaptionError = QStringLiteral("エラー");

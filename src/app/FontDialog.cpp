@@ -62,6 +62,12 @@ TFontDialog::TFontDialog(QWidget* owner) : QDialog(owner) {
     FFontPicker->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     FFontPicker->setWindowFlags(Qt::Widget);
     layout->addWidget(FFontPicker);
+    // The picker is a dialog of its own: Enter or Escape in it would end it
+    // and only hide it inside this one.  They end this dialog instead.
+    connect(FFontPicker, &QDialog::finished, this, [this](int result) {
+        FFontPicker->setVisible(true);
+        done(result);
+    });
 
     FColorBox = new QComboBox(this);
     for (const TNamedColor& c : kColors) {

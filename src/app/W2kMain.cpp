@@ -12,6 +12,7 @@
 #include "app/PreferenceDialog.h"
 #include "editing/LfMemo.h"
 #include "platform/DataFolder.h"
+#include "platform/ScreenFit.h"
 #include "platform/SettingsStore.h"
 #include "printing/PrintCommands.h"
 #include "printing/PrintPrompts.h"
@@ -188,19 +189,16 @@ void TWin2kAppForm::ApplySettings() {
     const auto store = platform::OpenSettings();
     const TAppSettingsRead r = ReadAppSettings(*store);
 
-    QRect frame(pos(), size());
-    if (r.WindowLeft) {
-        frame.moveLeft(*r.WindowLeft);
-    }
-    if (r.WindowTop) {
-        frame.moveTop(*r.WindowTop);
-    }
-    if (r.WindowWidth) {
-        frame.setWidth(*r.WindowWidth);
-    }
-    if (r.WindowHeight) {
-        frame.setHeight(*r.WindowHeight);
-    }
+    const QPoint storedPos(r.WindowLeft.value_or(pos().x()), r.WindowTop.value_or(pos().y()));
+    const QSize storedSize(r.WindowWidth.value_or(width()), r.WindowHeight.value_or(height()));
+    // Whatever is stored, the window lands on a screen and is no larger than
+    // it; the design values it keeps where nothing is stored.
+    const QRect fitted = platform::FitOnScreen(
+        storedPos, storedSize, platform::AvailableScreenArea(storedPos), minimumSize());
+    const QRect frame(r.WindowLeft ? fitted.left() : storedPos.x(),
+                      r.WindowTop ? fitted.top() : storedPos.y(),
+                      r.WindowWidth ? fitted.width() : storedSize.width(),
+                      r.WindowHeight ? fitted.height() : storedSize.height());
     move(frame.topLeft());
     resize(frame.size().expandedTo(minimumSize()));
     if (r.WindowWidth || r.WindowHeight) {
@@ -241,6 +239,8 @@ void TWin2kAppForm::AfterCreate(bool ownMessage) {
     if (ownMessage) {
         if (FArgs.size() == 1) {
             const bool read = OpenCommandLineFile(StripQuotes(FArgs.constFirst()));
+            // Modified only when the file's orphaned backup was read instead.
+            recovered = Memo1->Modified();
             TakeBackupSlot();
             SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
             if (read) {

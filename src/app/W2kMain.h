@@ -6,15 +6,18 @@
 
 #include "app/ActionTable.h"
 #include "app/AppSettings.h"
+#include "app/AppStrings.h"
 #include "app/Prompts.h"
 #include "document/Document.h"
 #include "editing/CursorHistory.h"
+#include "platform/ProcessEnd.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
 #include <exception>
 #include <memory>
+#include <new>
 
 class QAction;
 class QMenu;
@@ -78,6 +81,12 @@ public:
     void ActionPreference1Execute();
     void FontEdit1Execute();
 
+    // The process is ending without a close (a signal, the display lost, the
+    // session): a modified text goes to the backup at once and the slot stays
+    // for the next start to offer; false calls off a signal's end when the
+    // backup could not be written.
+    bool KeepWorkAtEnd(platform::TEndCause cause);
+
     // Saves the document to its file, or asks for one; true on success.
     bool SaveFile();
     bool SaveFileAs();
@@ -130,6 +139,8 @@ private:
     template <typename F> void Guarded(F&& command) {
         try {
             command();
+        } catch (const std::bad_alloc&) {
+            FPrompts.ShowException(this, strings::OutOfMemory);
         } catch (const std::exception& e) {
             FPrompts.ShowException(this, QString::fromUtf8(e.what()));
         }
@@ -154,6 +165,11 @@ private:
     void ReportBadBytes(qsizetype count);
     void AfterSuccessfulRead(const QString& path, int code, qsizetype badBytes, int overlayIndex);
     bool OpenCommandLineFile(const QString& path);
+    // A file about to be opened: when a copy that ended without closing left
+    // a backup of it, offers that first; true when the backup was read.
+    bool OfferBackupOf(const QString& path);
+    // Asks before a save writes over a read-only file; true to go on.
+    bool ConfirmWriteOver(const QString& path);
     void TakeBackupSlot();
     // True when a backup was read into the view.
     bool RecoverBackup();

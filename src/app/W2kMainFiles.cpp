@@ -7,7 +7,9 @@
 #include "codepage/DocumentCodes.h"
 #include "codepage/codepage.h"
 #include "document/DocumentFile.h"
+#include "document/SafeFiles.h"
 #include "editing/LfMemo.h"
+#include "platform/FileNames.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -106,9 +108,11 @@ void TWin2kAppForm::FileOpen1Execute() {
             FOpenDialogFileName = answer.FileName;
             SetOverlay(1, QStringLiteral("ファイルを開いています"));
             const QString path = QFileInfo(answer.FileName).absoluteFilePath();
-            const document::TLoadResult r = document::LoadTextFile(
-                FDocument, path, codepage::OpenListCode(FOpenDialogFilterIndex - 1));
-            AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
+            if (!OfferBackupOf(path)) {
+                const document::TLoadResult r = document::LoadTextFile(
+                    FDocument, path, codepage::OpenListCode(FOpenDialogFilterIndex - 1));
+                AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 1);
+            }
         }
         SetOverlay(-1, QString());
         Memo1->SetSelStart(0);
@@ -124,7 +128,7 @@ void TWin2kAppForm::LfFileHistory1ItemClick(const QString& path) {
             return;
         }
         const QFileInfo info(path);
-        if (info.exists()) {
+        if (info.exists() && !OfferBackupOf(info.absoluteFilePath())) {
             const document::TLoadResult r =
                 document::LoadTextFile(FDocument, info.absoluteFilePath(),
                                        codepage::OpenListCode(FOpenDialogFilterIndex - 1));
@@ -143,9 +147,11 @@ void TWin2kAppForm::WMDropFiles(const QStringList& paths) {
         }
         const QString path = QFileInfo(paths.constFirst()).absoluteFilePath();
         SetOverlay(1, QStringLiteral("ファイルを開いています。"));
-        const document::TLoadResult r =
-            document::LoadTextFile(FDocument, path, FDocument.CodePage());
-        AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 0);
+        if (!OfferBackupOf(path)) {
+            const document::TLoadResult r =
+                document::LoadTextFile(FDocument, path, FDocument.CodePage());
+            AfterSuccessfulRead(path, r.CodePage, r.BadBytes, 0);
+        }
         Memo1->SetSelStart(0);
         Memo1->ScrollCaret();
         FCursorHistory.Clear();
@@ -209,21 +215,34 @@ void TWin2kAppForm::CodeExchange1Execute() {
 }
 
 bool TWin2kAppForm::OpenCommandLineFile(const QString& path) {
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || info.isDir()) {
+    // Asked by the name's bytes: a name in no UTF-8 exists too.
+    if (path.isEmpty() || !platform::PathExists(path) || platform::IsFolder(path)) {
         return false;
     }
+    const QString absolute = QFileInfo(path).absoluteFilePath();
     bool read = false;
     Guarded([&] {
         SetOverlay(1, QString());
+        if (OfferBackupOf(absolute)) {
+            read = true;
+            return;
+        }
         // A file handed over by the desktop is read with detection: the code
         // the document has at start says nothing about the file.
         const document::TLoadResult r =
-            document::LoadTextFile(FDocument, info.absoluteFilePath(), codepage::kDetectCode);
-        AfterSuccessfulRead(info.absoluteFilePath(), r.CodePage, r.BadBytes, 1);
+            document::LoadTextFile(FDocument, absolute, codepage::kDetectCode);
+        AfterSuccessfulRead(absolute, r.CodePage, r.BadBytes, 1);
         read = true;
     });
     return read;
+}
+
+bool TWin2kAppForm::ConfirmWriteOver(const QString& path) {
+    // Root could write it without a word; the user decides.
+    return !document::IsReadOnlyFile(path) ||
+           FPrompts.MessageDlg(this, strings::AskWriteReadOnly.arg(QDir::toNativeSeparators(path)),
+                               TMsgDlgType::mtConfirmation,
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool TWin2kAppForm::SaveFile() {
@@ -233,7 +252,10 @@ bool TWin2kAppForm::SaveFile() {
         return SaveFileAs();
     }
     SetOverlay(3, QStringLiteral("保存中です"));
-    document::EncodeDocument(FDocument, FDocument.FileName(), FDocument.CodePage());
+    if (!ConfirmWriteOver(FDocument.FileName())) {
+        return false;
+    }
+    document::EncodeDocument(FDocument, FDocument.FileName(), FDocument.CodePage(), true);
     CodeExchange1->setEnabled(false);
     zkOverlayIcon1->SetImageIndex(1);
     Memo1->SetModified(false);
@@ -272,8 +294,11 @@ bool TWin2kAppForm::SaveFileAs() {
             return false;
         }
     }
+    if (!ConfirmWriteOver(answer.FileName)) {
+        return false;
+    }
     const int code = codepage::SaveListCode(FSaveDialogFilterIndex - 1);
-    document::EncodeDocument(FDocument, answer.FileName, code);
+    document::EncodeDocument(FDocument, answer.FileName, code, true);
     FDocument.SetCodePage(code);
     FDocument.SetFileName(answer.FileName);
     SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);

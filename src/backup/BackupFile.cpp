@@ -1,7 +1,10 @@
 #include "backup/BackupFile.h"
 
+#include "platform/ReadableFile.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace quillo::backup {
@@ -24,6 +27,12 @@ QString FromUtf16LeUnits(QByteArrayView bytes) {
 } // namespace
 
 void WriteBackupFile(const QString& path, QStringView text) {
+    // The save would write through a link, into /dev/null say, and lose the
+    // text; a folder in the way stays an error.
+    const QFileInfo entry(path);
+    if (entry.isSymLink() || (entry.exists() && !entry.isFile() && !entry.isDir())) {
+        QFile::remove(path);
+    }
     // An empty text is the mark alone (and the encoder is not handed an empty view).
     const QByteArray bytes = text.isEmpty()
                                  ? QByteArray("\xFF\xFE")
@@ -39,10 +48,26 @@ void WriteBackupFile(const QString& path, QStringView text) {
     }
 }
 
+bool IsReadableBackup(const QString& path) {
+    const QFileInfo entry(path);
+    return !entry.isSymLink() && entry.isFile() && entry.size() <= kMaxBackupBytes;
+}
+
 codepage::LoadedText ReadBackupFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Fail(QStringLiteral("ファイル %1 を開けません。%2"), path, file.errorString());
+    if (QFileInfo(path).isSymLink()) {
+        Fail(QStringLiteral("ファイル %1 を開けません。%2"), path,
+             QStringLiteral("バックアップがリンクになっています。"));
+    }
+    QFile file;
+    qint64 size = 0;
+    try {
+        size = platform::OpenRegularFile(path, file);
+    } catch (const platform::EUnreadableFile& e) {
+        Fail(QStringLiteral("ファイル %1 を開けません。%2"), path, e.Reason());
+    }
+    if (size > kMaxBackupBytes) {
+        Fail(QStringLiteral("ファイル %1 を開けません。%2"), path,
+             QStringLiteral("バックアップとしては大きすぎます。"));
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {

@@ -20,11 +20,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The largest backup of a text the view can hold: two bytes a unit and the mark.
+inline constexpr qint64 kMaxBackupBytes = 2 * (qint64{1} << 30) + 2;
+
 // Replaces the file atomically: a crash while writing leaves the last good
-// backup in place.  Throws EBackupError.
+// backup in place.  A link or a special file in its place is replaced, never
+// written through.  Throws EBackupError.
 void WriteBackupFile(const QString& path, QStringView text);
 
-// The text of a backup, either kind.  Throws EBackupError.
+// True when `path` is a backup that can be read: a regular file, no link, of
+// at most kMaxBackupBytes.
+bool IsReadableBackup(const QString& path);
+
+// The text of a backup, either kind.  Throws EBackupError, also for anything
+// IsReadableBackup refuses, before reading a byte of it.
 codepage::LoadedText ReadBackupFile(const QString& path);
 
 } // namespace quillo::backup

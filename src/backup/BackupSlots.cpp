@@ -1,18 +1,17 @@
 #include "backup/BackupSlots.h"
 
 #include "backup/BackupFile.h"
+#include "backup/BackupLock.h"
 #include "backup/BackupStrings.h"
 #include "platform/DataFolder.h"
 #include "platform/Processes.h"
 #include "platform/SettingsStore.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <set>
 
@@ -68,6 +67,15 @@ std::set<int> SearchNumbers(const QSettings& settings) {
     return numbers;
 }
 
+// The same file: the same name, or the same file reached by two names.
+bool SameFile(const QString& recorded, const QString& path) {
+    if (recorded == path) {
+        return true;
+    }
+    const QString canonical = QFileInfo(recorded).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(path).canonicalFilePath();
+}
+
 } // namespace
 
 TBackupEnvironment TBackupEnvironment::System() {
@@ -87,11 +95,16 @@ TBackupEnvironment TBackupEnvironment::System() {
 // the lock goes.
 class TBackupSlots::TLockedSettings {
 public:
-    explicit TLockedSettings(const TBackupEnvironment& env) : FLock(LockPath(env)) {
-        if (!Acquire(FLock)) {
-            throw EBackupError(QStringLiteral("バックアップ情報をロックできません。(%1)")
-                                   .arg(QDir::toNativeSeparators(LockPath(env)))
-                                   .toStdString());
+    explicit TLockedSettings(const TBackupEnvironment& env,
+                             std::chrono::milliseconds wait = kLockWait)
+        : FLock(LockPath(env)) {
+        if (!AcquireBackupLock(FLock, LockPath(env), wait)) {
+            const QString message = QStringLiteral("バックアップ情報をロックできません。(%1)")
+                                        .arg(QDir::toNativeSeparators(LockPath(env)));
+            if (FLock.error() == QLockFile::LockFailedError) {
+                throw EBackupBusy(message.toStdString());
+            }
+            throw EBackupError(message.toStdString());
         }
         FSettings = env.OpenSettings();
         FSettings->sync(); // whatever other copies wrote until now
@@ -113,21 +126,6 @@ public:
     }
 
 private:
-    // QLockFile's own wait doubles its pauses up to seconds; copies starting
-    // together would starve.  Short even pauses keep the queue moving.
-    static bool Acquire(QLockFile& lock) {
-        QDeadlineTimer deadline(30000);
-        for (;;) {
-            if (lock.tryLock(0)) {
-                return true;
-            }
-            if (lock.error() != QLockFile::LockFailedError || deadline.hasExpired()) {
-                return false;
-            }
-            QThread::msleep(2);
-        }
-    }
-
     static QString LockPath(const TBackupEnvironment& env) {
         platform::CreateFolderLevels(env.DataFolder);
         return env.DataFolder + QStringLiteral("/Backup.lock");
@@ -171,6 +169,17 @@ void TBackupSlots::WriteSlot(QSettings& settings, int slot, const QString& fileN
     settings.setValue(FileKey(slot), fileName);
     settings.setValue(CodeKey(slot), codePage);
     settings.setValue(PidKey(slot), FEnv.OwnPid);
+}
+
+bool TBackupSlots::OwnsSlot(const QSettings& settings, int slot) const {
+    const auto pid = platform::ReadInteger(settings, PidKey(slot));
+    return !pid || *pid == FEnv.OwnPid;
+}
+
+void TBackupSlots::RemoveSlot(QSettings& settings, int slot) {
+    settings.remove(FileKey(slot));
+    settings.remove(CodeKey(slot));
+    settings.remove(PidKey(slot));
 }
 
 void TBackupSlots::Hold(int slot) {
@@ -219,18 +228,64 @@ TRecoveryResult TBackupSlots::Recover(const std::function<bool()>& askRecover) {
             return result;
         }
     }
+    return AskRecovery(orphan->FileName, orphan->CodePage, askRecover);
+}
+
+TRecoveryResult TBackupSlots::AskRecovery(const QString& fileName, int codePage,
+                                          const std::function<bool()>& askRecover) const {
+    TRecoveryResult result;
+    result.FileName = strings::Untitled;
     result.OrphanTaken = true;
-    result.CodePage = orphan->CodePage;
-    if (!QFileInfo::exists(FBackupFile)) {
+    result.CodePage = codePage;
+    // A backup that is no file of ours (a link to a device, a huge file) is
+    // passed over as if it were gone; the next backup replaces it.
+    if (!IsReadableBackup(FBackupFile)) {
         return result;
     }
     result.Asked = true;
     if (askRecover && askRecover()) {
         const codepage::LoadedText loaded = ReadBackupFile(FBackupFile);
         result.Recovered = true;
-        result.FileName = orphan->FileName;
+        result.FileName = fileName;
         result.Text = loaded.text;
         result.BadBytes = loaded.badBytes;
+    }
+    return result;
+}
+
+TRecoveryResult TBackupSlots::RecoverFileOf(const QString& path,
+                                            const std::function<bool()>& askRecover) {
+    std::optional<TSlotValues> orphan;
+    {
+        TLockedSettings settings(FEnv);
+        int orphanSlot = 0;
+        for (const int n : SearchNumbers(*settings)) {
+            const auto values = ReadSlot(*settings, n);
+            if (n != FBackupNum && values && SameFile(values->FileName, path) &&
+                IsReadableBackup(BackupFileOf(n)) && !FEnv.IsInstanceRunning(values->Pid)) {
+                orphan = values;
+                orphanSlot = n;
+                break;
+            }
+        }
+        if (!orphan) {
+            return {};
+        }
+        // The window moves to the orphan's slot; its own goes as at a close.
+        settings->setValue(PidKey(orphanSlot), FEnv.OwnPid);
+        const bool ownFile = FBackupNum != 0 && OwnsSlot(*settings, FBackupNum);
+        if (ownFile) {
+            RemoveSlot(*settings, FBackupNum);
+        }
+        settings.Commit();
+        if (ownFile) {
+            QFile::remove(FBackupFile);
+        }
+        Hold(orphanSlot);
+    }
+    TRecoveryResult result = AskRecovery(orphan->FileName, orphan->CodePage, askRecover);
+    if (!result.Recovered) {
+        result.FileName = path;
     }
     return result;
 }
@@ -245,15 +300,28 @@ void TBackupSlots::Record(const QString& fileName, int codePage) {
     settings.Commit();
 }
 
-void TBackupSlots::WriteBackup(QStringView text, const QString& fileName, int codePage) {
-    TLockedSettings settings(FEnv);
-    const auto values = ReadSlot(*settings, FBackupNum);
-    if (FBackupNum == 0 || (values && values->Pid != FEnv.OwnPid)) {
-        Hold(FirstFreeSlot(*settings));
+bool TBackupSlots::WriteBackup(QStringView text, const QString& fileName, int codePage,
+                               std::chrono::milliseconds lockWait) {
+    bool recorded = false;
+    try {
+        TLockedSettings settings(FEnv, lockWait);
+        const auto values = ReadSlot(*settings, FBackupNum);
+        if (FBackupNum == 0 || (values && values->Pid != FEnv.OwnPid)) {
+            Hold(FirstFreeSlot(*settings));
+        }
+        WriteSlot(*settings, FBackupNum, fileName, codePage);
+        settings.Commit();
+        recorded = true;
+    } catch (const EBackupBusy&) {
+        // A live copy holds the lock.  The slot held since the start is ours
+        // all the same: the text goes to its file now, the bookkeeping later.
+        if (FBackupNum == 0) {
+            throw;
+        }
     }
+    // Outside the lock: a long text must not hold up the other copies.
     WriteBackupFile(FBackupFile, text);
-    WriteSlot(*settings, FBackupNum, fileName, codePage);
-    settings.Commit();
+    return recorded;
 }
 
 void TBackupSlots::Release() {
@@ -261,11 +329,8 @@ void TBackupSlots::Release() {
         return;
     }
     TLockedSettings settings(FEnv);
-    const auto pid = platform::ReadInteger(*settings, PidKey(FBackupNum));
-    if (!pid || *pid == FEnv.OwnPid) {
-        settings->remove(FileKey(FBackupNum));
-        settings->remove(CodeKey(FBackupNum));
-        settings->remove(PidKey(FBackupNum));
+    if (OwnsSlot(*settings, FBackupNum)) {
+        RemoveSlot(*settings, FBackupNum);
         settings.Commit();
         if (QFileInfo::exists(FBackupFile) && !QFile::remove(FBackupFile)) {
             throw EBackupError(QStringLiteral("ファイル %1 を削除できません。")

@@ -11,12 +11,14 @@
 // searched first; when all are held a window takes the first free number
 // above 20, which a later recovery searches too.
 
+#include "backup/BackupLock.h"
 #include "codepage/codepage.h"
 
 #include <QSettings>
 #include <QString>
 #include <QStringView>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -71,13 +73,23 @@ public:
     // the slot is ours then all the same.
     TRecoveryResult Recover(const std::function<bool()>& askRecover);
 
+    // Opening a file: when an orphaned slot records the same file and holds a
+    // backup, the window takes that slot over (its own slot and backup go)
+    // and askRecover is asked (outside the lock); yes reads the backup into
+    // the result.  With no such orphan nothing changes (OrphanTaken false).
+    // FileName is `path` unless the backup was read.
+    TRecoveryResult RecoverFileOf(const QString& path, const std::function<bool()>& askRecover);
+
     // Writes the window's file name, code and this process's id to its slot.
     void Record(const QString& fileName, int codePage);
 
-    // The timer's work: creates the data folder, replaces the backup file
-    // atomically and records the slot.  A window that has lost its slot to
-    // another copy, or never had one, moves to a free one first.
-    void WriteBackup(QStringView text, const QString& fileName, int codePage);
+    // The timer's work: records the slot and replaces the backup file
+    // atomically.  A window that has lost its slot to another copy, or never
+    // had one, moves to a free one first.  When a live copy holds the lock
+    // past `lockWait`, a window that holds a slot writes the file all the
+    // same and leaves the bookkeeping for later: the result is false then.
+    bool WriteBackup(QStringView text, const QString& fileName, int codePage,
+                     std::chrono::milliseconds lockWait = kTimerLockWait);
 
     // Normal close: the slot's values and its backup file go, unless another
     // copy has taken the slot over meanwhile.
@@ -85,7 +97,11 @@ public:
 
 private:
     class TLockedSettings;
-
+    // The orphan taken over has recorded `fileName` and `codePage`.
+    TRecoveryResult AskRecovery(const QString& fileName, int codePage,
+                                const std::function<bool()>& askRecover) const;
+    bool OwnsSlot(const QSettings& settings, int slot) const;
+    static void RemoveSlot(QSettings& settings, int slot);
     int FirstFreeSlot(const QSettings& settings) const;
     void WriteSlot(QSettings& settings, int slot, const QString& fileName, int codePage) const;
     void Hold(int slot);

@@ -1,5 +1,6 @@
 #include "document/Document.h"
 
+#include "backup/BackupFile.h"
 #include "backup/BackupSlots.h"
 #include "backup/BackupStrings.h"
 #include "document/LineBreaks.h"
@@ -8,6 +9,9 @@
 #include <iterator>
 
 namespace quillo::document {
+
+// Every text the view can hold has a backup that can be read back.
+static_assert(backup::kMaxBackupBytes == 2 * TDocument::kMaxUnits + 2);
 
 QString TDocument::UntitledName() {
     return backup::strings::Untitled;
@@ -180,8 +184,12 @@ QString TDocument::BackupFile() const {
     return FBackupSlot->BackupFile();
 }
 
-void TDocument::WriteBackup() {
-    FBackupSlot->WriteBackup(View(), FFileName, FCodePage);
+bool TDocument::WriteBackup() {
+    return FBackupSlot->WriteBackup(View(), FFileName, FCodePage);
+}
+
+bool TDocument::WriteBackupBeforeEnd() {
+    return FBackupSlot->WriteBackup(View(), FFileName, FCodePage, backup::kEndingLockWait);
 }
 
 } // namespace quillo::document

@@ -115,8 +115,13 @@ public:
     backup::TBackupSlots& BackupSlot() { return *FBackupSlot; }
     int BackupNum() const;
     QString BackupFile() const;
-    // Writes the text to the slot's backup file now and records the slot.
-    void WriteBackup();
+    // Writes the text to the slot's backup file now and records the slot;
+    // false when a live copy held the bookkeeping's lock, so that only the
+    // file was written (see backup::TBackupSlots::WriteBackup).
+    bool WriteBackup();
+    // The same when the process is about to end: waits a little longer for
+    // the lock before it writes the file alone.
+    bool WriteBackupBeforeEnd();
 
 signals:
     void Changed(const quillo::document::TTextChange& change);

@@ -36,12 +36,15 @@ TLoadResult LoadTextFile(TDocument& document, const QString& path, int requested
 TLoadResult ReloadTextFile(TDocument& document, const QString& path, int requestedCode,
                            TSelection selection);
 
-// Writes a text in `code`, atomically: the old file stays whole until the new
-// one is complete.  Throws EFileError, or the codepage error for a code
-// without a writer (before any file is made).
-void WriteTextFile(QStringView text, const QString& path, int code);
+// Writes a text in `code`, keeping the file what it was (see
+// platform::WriteFileSafely): a regular file is replaced whole once the new
+// one is complete, or written in place with its old content kept meanwhile.
+// A read-only file is written only with `writeReadOnly`.  Throws EFileError,
+// or the codepage error for a code without a writer (before any file is made).
+void WriteTextFile(QStringView text, const QString& path, int code, bool writeReadOnly = false);
 
 // Writes the document's text in `code` (see WriteTextFile).
-void EncodeDocument(const TDocument& document, const QString& path, int code);
+void EncodeDocument(const TDocument& document, const QString& path, int code,
+                    bool writeReadOnly = false);
 
 } // namespace quillo::document

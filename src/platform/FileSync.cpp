@@ -1,15 +1,23 @@
 #include "platform/FileSync.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/FileNames.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace quillo::platform {
 
 void SyncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).canonicalPath());
+    QByteArray name = EncodeFileName(path);
+    if (char* real = ::realpath(name.constData(), nullptr)) {
+        name = real;
+        std::free(real);
+    }
+    const qsizetype slash = name.lastIndexOf('/');
+    const QByteArray folder =
+        slash < 0 ? QByteArrayLiteral(".") : name.left(std::max<qsizetype>(slash, 1));
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);

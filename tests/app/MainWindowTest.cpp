@@ -10,6 +10,8 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDialog>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -295,6 +297,24 @@ TEST_F(MainWindowTest, FontDialogAlwaysOpensWithBlack) {
     form->FontEdit1Execute();
     EXPECT_EQ(shownColor, 0u);
     EXPECT_EQ(form->FontColor(), 0x0000FFu); // cancelled: the view keeps red
+}
+
+TEST_F(MainWindowTest, EnterAndEscapeInTheFontDialogEndItWhole) {
+    auto form = Start({});
+    TFontDialog dialog(form.get());
+    for (const auto& [key, result] : {std::pair{Qt::Key_Return, QDialog::Accepted},
+                                      std::pair{Qt::Key_Escape, QDialog::Rejected}}) {
+        dialog.show();
+        QApplication::processEvents();
+        auto* faces = dialog.FontPicker()->findChild<QListView*>();
+        ASSERT_NE(faces, nullptr);
+        faces->setFocus();
+        QTest::keyClick(faces, key);
+        EXPECT_EQ(dialog.result(), result);
+        EXPECT_TRUE(dialog.isHidden());
+        // Nothing of it is gone for the next showing.
+        EXPECT_FALSE(dialog.FontPicker()->isHidden());
+    }
 }
 
 TEST_F(MainWindowTest, RendersJapaneseText) {

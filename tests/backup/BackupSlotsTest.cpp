@@ -304,3 +304,40 @@ TEST(BackupSlots, ASlotTakenOverMeanwhileIsNeitherReleasedNorShared) {
     EXPECT_EQ(world.Value(QStringLiteral("BackUpPid"), 2).toLongLong(), 43);
     EXPECT_TRUE(QFileInfo::exists(world.BackupFile(2)));
 }
+
+TEST(BackupSlots, OpeningAFileTakesOverOnlyThatFilesOrphan) {
+    TFakeWorld world;
+    world.SetSlot(1, QStringLiteral("/doc/other.txt"), 932, 900); // another file's orphan
+    world.WriteBackup(1, QStringLiteral("other"));
+    world.SetSlot(2, QStringLiteral("/doc/open.txt"), 932, 901); // the file, held by a live copy
+    world.SetRunning(901, true);
+    world.WriteBackup(2, QStringLiteral("theirs"));
+    world.SetSlot(3, QStringLiteral("/doc/open.txt"), 65001, 902); // the file's orphan
+    world.WriteBackup(3, QStringLiteral("mine"));
+    TBackupSlots taker(world.Copy(42));
+    taker.TakeFreeSlot(QStringLiteral("名称未設定"), 932);
+    ASSERT_EQ(taker.BackupNum(), 4);
+    taker.WriteBackup(u"discarded", QStringLiteral("名称未設定"), 932);
+
+    TAnswer yes{true};
+    const TRecoveryResult r = taker.RecoverFileOf(QStringLiteral("/doc/open.txt"), yes.Callback());
+    EXPECT_EQ(yes.asked, 1);
+    EXPECT_TRUE(r.Recovered);
+    EXPECT_EQ(r.Text, QStringLiteral("mine"));
+    EXPECT_EQ(r.CodePage, 65001);
+    EXPECT_EQ(taker.BackupNum(), 3);
+    EXPECT_EQ(world.Value(QStringLiteral("BackUpPid"), 3).toLongLong(), 42);
+    // The window's own slot went as at a close; the others are untouched.
+    EXPECT_FALSE(world.Value(QStringLiteral("BackUpPid"), 4).isValid());
+    EXPECT_FALSE(QFileInfo::exists(world.BackupFile(4)));
+    EXPECT_EQ(world.Value(QStringLiteral("BackUpPid"), 1).toLongLong(), 900);
+    EXPECT_EQ(world.Value(QStringLiteral("BackUpPid"), 2).toLongLong(), 901);
+
+    // Nothing more to offer for that file: nothing changes.
+    TAnswer again{true};
+    const TRecoveryResult none =
+        taker.RecoverFileOf(QStringLiteral("/doc/open.txt"), again.Callback());
+    EXPECT_FALSE(none.OrphanTaken);
+    EXPECT_EQ(again.asked, 0);
+    EXPECT_EQ(taker.BackupNum(), 3);
+}

@@ -3,6 +3,7 @@
 #include "document/Document.h"
 #include "document/DocumentFile.h"
 #include "support/FileBytes.h"
+#include "support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <csignal>
 #include <random>
-#include <sys/resource.h>
 
 namespace {
 
@@ -22,6 +21,7 @@ namespace codepage = quillo::codepage;
 
 constexpr int kWritableCodes[] = {0, 932, 51932, 65001, 1200, 1201};
 
+using quillo::testing::FileSizeLimit;
 using quillo::testing::ReadBytes;
 using quillo::testing::WriteBytes;
 
@@ -116,29 +116,6 @@ TEST_F(DocumentSaveTest, AMissingFolderIsReportedWithThePath) {
     }
     EXPECT_FALSE(QFile::exists(path));
 }
-
-// A file-size limit makes a write fail part way, as a full disk would, and
-// holds for every user (folder permissions do not for root).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldSignal_);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    void (*oldSignal_)(int) = nullptr;
-    bool ok_ = false;
-};
 
 TEST_F(DocumentSaveTest, AWriteFailingPartWayKeepsTheOldFileWhole) {
     const QString path = Path("doc.txt");
