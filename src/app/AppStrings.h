@@ -14,6 +14,15 @@ inline const QString NewDocumentTitle = QStringLiteral("新規ドキュメント
 inline const QString Untitled = backup::strings::Untitled;
 inline const QString AskSaveBeforeClose = QStringLiteral("閉じる前にファイルを保存しますか？");
 inline const QString AskWriteReadOnly = QStringLiteral("%1 は読み取り専用です。上書きしますか？");
+inline const QString AskWriteOverChange =
+    QStringLiteral("このファイルは他のプログラムによって変更されています。上書きしますか？");
+inline const QString AskRereadChanged =
+    QStringLiteral("ファイルが他のプログラムによって変更されました。再読み込みしますか？");
+inline const QString FileRemovedOutside = QStringLiteral(
+    "%1 は他のプログラムによって削除されました。保存するとファイルが作り直されます。");
+inline const QString HeldByOtherCopy =
+    QStringLiteral("このファイルは別の quillo (プロセス %1) でも開かれています。"
+                   "両方で編集すると、先に保存した変更に後の保存が上書きされることがあります。");
 inline const QString OutOfMemory =
     QStringLiteral("メモリが足りないため、この操作を続けられません。文書は変更されていません。");
 

@@ -181,6 +181,10 @@ void TWin2kAppForm::FormCreate() {
 
     ReadFileHistory();
     FDocument.SetFileName(strings::Untitled);
+    // Told only when no question is open; a later look tells it then.
+    FDiskWatch.SetCanTell([] { return QApplication::activeModalWidget() == nullptr; });
+    connect(&FDiskWatch, &document::TDiskWatch::ChangedOutside, this,
+            &TWin2kAppForm::FileChangedOutside);
     QMetaObject::invokeMethod(
         this, [this] { AfterCreate(true); }, Qt::QueuedConnection);
 }

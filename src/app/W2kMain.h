@@ -8,6 +8,7 @@
 #include "app/AppSettings.h"
 #include "app/AppStrings.h"
 #include "app/Prompts.h"
+#include "document/DiskWatch.h"
 #include "document/Document.h"
 #include "editing/CursorHistory.h"
 #include "platform/ProcessEnd.h"
@@ -130,6 +131,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -168,6 +170,13 @@ private:
     // A file about to be opened: when a copy that ended without closing left
     // a backup of it, offers that first; true when the backup was read.
     bool OfferBackupOf(const QString& path);
+    // The file on disk changed under the document: offers to read it again,
+    // or says that it is gone.
+    void FileChangedOutside(bool removed);
+    // Asks before a save writes over what another program wrote; true to go on.
+    bool ConfirmWriteOverChange();
+    // Says so when another running copy holds the file just opened.
+    void TellOtherHolder(const QString& path);
     // Asks before a save writes over a read-only file; true to go on.
     bool ConfirmWriteOver(const QString& path);
     void TakeBackupSlot();
@@ -195,6 +204,7 @@ private:
     Prompts& FPrompts;
     QStringList FArgs;
     document::TDocument FDocument;
+    document::TDiskWatch FDiskWatch{FDocument};
     editing::TCursorHistory FCursorHistory;
     QString FTabBuffer; // the indentation an Enter carries to the new line
     bool FUseBOM = false;

@@ -50,6 +50,7 @@ bool TWin2kAppForm::OfferBackupOf(const QString& path) {
     }
     FDocument.SetFileName(r.FileName);
     FDocument.SetCodePage(r.CodePage);
+    FDiskWatch.Settle();
     Memo1->LoadText(std::move(r.Text));
     // Modified, so that closing asks whether to save what came back.
     Memo1->SetModified(true);
@@ -106,6 +107,7 @@ bool TWin2kAppForm::RecoverBackup() {
         });
         FDocument.SetFileName(r.FileName);
         FDocument.SetCodePage(r.CodePage);
+        FDiskWatch.Settle();
         if (r.Recovered) {
             Memo1->LoadText(std::move(r.Text));
             Memo1->SetModified(true);

@@ -4,14 +4,17 @@
 #include "app/AppStrings.h"
 #include "app/CodeExchangeForm.h"
 #include "app/W2kMain.h"
+#include "backup/BackupSlots.h"
 #include "codepage/DocumentCodes.h"
 #include "codepage/codepage.h"
 #include "document/DocumentFile.h"
 #include "document/SafeFiles.h"
 #include "editing/LfMemo.h"
 #include "platform/FileNames.h"
+#include "platform/FileStamp.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -51,6 +54,7 @@ void TWin2kAppForm::FileNew1Execute() {
         return;
     }
     FDocument.SetFileName(strings::Untitled);
+    FDiskWatch.Settle();
     FOpenDialogFileName.clear();
     Memo1->LoadText(QString());
     Memo1->SetModified(false);
@@ -67,6 +71,7 @@ void TWin2kAppForm::AfterSuccessfulRead(const QString& path, int code, qsizetype
                                         int overlayIndex) {
     FDocument.SetFileName(path);
     FDocument.SetCodePage(code);
+    FDiskWatch.Settle();
     Memo1->setFocus();
     Memo1->SetModified(false);
     Memo1->SetReadOnly(false);
@@ -74,9 +79,66 @@ void TWin2kAppForm::AfterSuccessfulRead(const QString& path, int code, qsizetype
     zkOverlayIcon1->SetImageIndex(overlayIndex);
     CodeExchange1->setEnabled(true);
     AddFileHistory(FDocument.FileName());
+    if (FDocument.BackupNum() != 0) {
+        // Other copies opening the file see that this one holds it.
+        RecordBackupSlot();
+    }
     if (badBytes > 0) {
         ReportBadBytes(badBytes);
     }
+    TellOtherHolder(path);
+}
+
+void TWin2kAppForm::TellOtherHolder(const QString& path) {
+    if (const qint64 pid = FDocument.BackupSlot().LiveHolderOf(path); pid != 0) {
+        FPrompts.MessageDlg(this, strings::HeldByOtherCopy.arg(pid), TMsgDlgType::mtWarning,
+                            QMessageBox::Ok);
+    }
+}
+
+void TWin2kAppForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        // Another program may have written the file while we were away.
+        FDiskWatch.Check();
+    }
+}
+
+void TWin2kAppForm::FileChangedOutside(bool removed) {
+    Guarded([&] {
+        if (removed) {
+            FPrompts.MessageDlg(
+                this,
+                strings::FileRemovedOutside.arg(QDir::toNativeSeparators(FDocument.FileName())),
+                TMsgDlgType::mtWarning, QMessageBox::Ok);
+            // The text here is now the only copy: closing asks to save it.
+            Memo1->SetModified(true);
+            FileSave1->setEnabled(true);
+            return;
+        }
+        // A modified document is asked about when it is saved.
+        if (Memo1->Modified() ||
+            FPrompts.MessageDlg(this, strings::AskRereadChanged, TMsgDlgType::mtConfirmation,
+                                QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) {
+            return;
+        }
+        const int code = FDocument.CodePage() == 0 ? codepage::kDetectCode : FDocument.CodePage();
+        const document::TLoadResult r =
+            document::ReloadTextFile(FDocument, FDocument.FileName(), code, Memo1->Selection());
+        FDiskWatch.Settle();
+        Memo1->SetModified(false);
+        FileSave1->setEnabled(false);
+        if (r.BadBytes > 0) {
+            ReportBadBytes(r.BadBytes);
+        }
+    });
+}
+
+bool TWin2kAppForm::ConfirmWriteOverChange() {
+    // A file that is gone is simply written again: nothing of anyone's is lost.
+    return !FDiskWatch.ChangedOnDisk() || !platform::StampOf(FDocument.FileName()).Exists ||
+           FPrompts.MessageDlg(this, strings::AskWriteOverChange, TMsgDlgType::mtConfirmation,
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TWin2kAppForm::ReportBadBytes(qsizetype count) {
@@ -207,6 +269,7 @@ void TWin2kAppForm::CodeExchange1Execute() {
         if (index == 0) {
             FDocument.SetCodePage(r.CodePage);
         }
+        FDiskWatch.Settle();
         Memo1->SetModified(false);
         if (r.BadBytes > 0) {
             ReportBadBytes(r.BadBytes);
@@ -252,10 +315,11 @@ bool TWin2kAppForm::SaveFile() {
         return SaveFileAs();
     }
     SetOverlay(3, QStringLiteral("保存中です"));
-    if (!ConfirmWriteOver(FDocument.FileName())) {
+    if (!ConfirmWriteOverChange() || !ConfirmWriteOver(FDocument.FileName())) {
         return false;
     }
     document::EncodeDocument(FDocument, FDocument.FileName(), FDocument.CodePage(), true);
+    FDiskWatch.Settle();
     CodeExchange1->setEnabled(false);
     zkOverlayIcon1->SetImageIndex(1);
     Memo1->SetModified(false);
@@ -301,6 +365,10 @@ bool TWin2kAppForm::SaveFileAs() {
     document::EncodeDocument(FDocument, answer.FileName, code, true);
     FDocument.SetCodePage(code);
     FDocument.SetFileName(answer.FileName);
+    FDiskWatch.Settle();
+    if (FDocument.BackupNum() != 0) {
+        RecordBackupSlot();
+    }
     SetTitle(QFileInfo(FDocument.FileName()).fileName() + strings::TitleSuffix);
     Memo1->SetModified(false);
     zkOverlayIcon1->SetImageIndex(-1);

@@ -151,6 +151,19 @@ TSlotState TBackupSlots::SlotState(int slot) const {
     return FEnv.IsInstanceRunning(values->Pid) ? TSlotState::Held : TSlotState::Orphaned;
 }
 
+qint64 TBackupSlots::LiveHolderOf(const QString& path) const {
+    const auto settings = FEnv.OpenSettings();
+    settings->beginGroup(kGroup);
+    for (const int n : SearchNumbers(*settings)) {
+        const auto values = ReadSlot(*settings, n);
+        if (values && values->Pid != FEnv.OwnPid && SameFile(values->FileName, path) &&
+            FEnv.IsInstanceRunning(values->Pid)) {
+            return values->Pid;
+        }
+    }
+    return 0;
+}
+
 int TBackupSlots::FirstFreeSlot(const QSettings& settings) const {
     for (const int n : SearchNumbers(settings)) {
         if (!ReadSlot(settings, n)) {

@@ -80,6 +80,9 @@ public:
     // FileName is `path` unless the backup was read.
     TRecoveryResult RecoverFileOf(const QString& path, const std::function<bool()>& askRecover);
 
+    // The process id of another running copy whose slot records the same
+    // file as `path`, or 0 when none does (no lock; for telling the user).
+    qint64 LiveHolderOf(const QString& path) const;
     // Writes the window's file name, code and this process's id to its slot.
     void Record(const QString& fileName, int codePage);
 

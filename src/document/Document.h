@@ -11,6 +11,7 @@
 
 #include "document/EditHistory.h"
 #include "document/TextBuffer.h"
+#include "platform/FileStamp.h"
 
 #include <QObject>
 #include <QString>
@@ -110,6 +111,10 @@ public:
     // The file's character code (a code-page number; 0 when detection could not tell).
     int CodePage() const { return FCodePage; }
     void SetCodePage(int code);
+    // What the file looked like on disk when this document last read or
+    // wrote it; another stamp there now means another program has been at it.
+    const platform::TFileStamp& DiskStamp() const { return FDiskStamp; }
+    void SetDiskStamp(const platform::TFileStamp& stamp) { FDiskStamp = stamp; }
     // The crash-recovery backup slot that keeps this document, shared with
     // the other running copies: its number (0 while none is held) and file.
     backup::TBackupSlots& BackupSlot() { return *FBackupSlot; }
@@ -141,6 +146,7 @@ private:
     bool FLastModified = false;
     QString FFileName;
     int FCodePage = 932;
+    platform::TFileStamp FDiskStamp;
     std::unique_ptr<backup::TBackupSlots> FBackupSlot;
 };
 

@@ -341,3 +341,20 @@ TEST(BackupSlots, OpeningAFileTakesOverOnlyThatFilesOrphan) {
     EXPECT_EQ(again.asked, 0);
     EXPECT_EQ(taker.BackupNum(), 3);
 }
+
+TEST(BackupSlots, LiveHolderOfNamesOnlyAnotherRunningCopyOfTheSameFile) {
+    TFakeWorld world;
+    TBackupSlots self(world.Copy(42));
+    self.TakeFreeSlot(QStringLiteral("/doc/open.txt"), 932);     // our own slot never counts
+    world.SetSlot(5, QStringLiteral("/doc/open.txt"), 932, 900); // an orphan: not running
+    world.SetSlot(7, QStringLiteral("/doc/other.txt"), 932, 901);
+    world.SetRunning(901, true);
+    EXPECT_EQ(self.LiveHolderOf(QStringLiteral("/doc/open.txt")), 0);
+
+    world.SetSlot(30, QStringLiteral("/doc/open.txt"), 65001, 902); // above the twenty
+    world.SetRunning(902, true);
+    EXPECT_EQ(self.LiveHolderOf(QStringLiteral("/doc/open.txt")), 902);
+    EXPECT_EQ(self.LiveHolderOf(QStringLiteral("/doc/other.txt")), 901);
+    world.SetRunning(902, false);
+    EXPECT_EQ(self.LiveHolderOf(QStringLiteral("/doc/open.txt")), 0);
+}
