@@ -19,7 +19,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # the reference engines the regular-expression tests and benchmarks compare with
-  libpcre2-dev libonig-dev zlib1g-dev
+  libpcre2-dev libonig-dev libre2-dev zlib1g-dev
   # fonts standing in for the Windows faces
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dejavu-core fonts-liberation2
   # running the window without a display, screenshots
