@@ -3,6 +3,7 @@
 #include "document/LineBreaks.h"
 #include "editing/DisplayWidth.h"
 #include "editing/view/LineLayouts.h"
+#include "editing/view/MemoAccessible.h"
 #include "editing/view/TextMoves.h"
 
 #include <QApplication>
@@ -99,6 +100,7 @@ TLfMemo::TLfMemo(std::unique_ptr<document::TDocument> own, document::TDocument* 
     FLineHeight = std::max(1, QFontMetrics(font()).lineSpacing());
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { InvalidateStrips(); });
     connect(this, &TLfMemo::cursorPositionChanged, this, [this] { InvalidateStrips(); });
+    view::TMemoAccessible::Follow(*this);
     UpdateScrollBars();
 }
 
@@ -221,6 +223,14 @@ QRect TLfMemo::CaretRect() const {
     if (FOverwrite && !FLayouts->Preedit().Active()) {
         width = static_cast<int>(std::ceil(FLayouts->CharWidth(FCaret)));
     }
+    return QRect(x, static_cast<int>(row) * FLineHeight, width, FLineHeight);
+}
+
+QRect TLfMemo::CharRect(qsizetype pos) const {
+    pos = std::clamp<qsizetype>(pos, 0, FBuffer.Length());
+    const qsizetype row = FBuffer.LineOfPos(pos) - FirstLine();
+    const int x = static_cast<int>(std::floor(FLayouts->X(pos))) - horizontalScrollBar()->value();
+    const int width = std::max(1, static_cast<int>(std::ceil(FLayouts->CharWidth(pos))));
     return QRect(x, static_cast<int>(row) * FLineHeight, width, FLineHeight);
 }
 

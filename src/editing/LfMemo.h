@@ -142,6 +142,8 @@ public:
     // Height of a line of text and the caret's rectangle, in viewport pixels.
     int LineHeight() const { return FLineHeight; }
     QRect CaretRect() const;
+    // The character at `pos` in viewport coordinates (a thin box at a line's end).
+    QRect CharRect(qsizetype pos) const;
     // The caret position nearest to a point of the viewport.
     qsizetype PosAt(const QPoint& viewportPoint) const;
     // The input method's unfinished text, empty when there is none.
