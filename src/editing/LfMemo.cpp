@@ -131,11 +131,19 @@ void TLfMemo::Layout(bool firstPaint) {
     const QRect client = ClientRect();
     m_FRGutter = QRect(0, 0, gutterWidth, client.height());
     m_FTGutter = QRect(0, 0, client.width(), h0 + (firstPaint ? 4 : 2));
-    m_FMemBitmap = QPixmap(std::max(1, m_FRGutter.width()), std::max(1, client.height()));
-    m_FTGutterBitmap = QPixmap(std::max(1, client.width()), std::max(1, m_FTGutter.height()));
+    // The strips are drawn at the screen's own pixel density, so that they
+    // stay sharp on a scaled screen.
+    const qreal ratio = devicePixelRatioF();
+    const auto strip = [ratio](int width, int height) {
+        QPixmap pixmap(QSize(std::max(1, width), std::max(1, height)) * ratio);
+        pixmap.setDevicePixelRatio(ratio);
+        return pixmap;
+    };
+    m_FMemBitmap = strip(m_FRGutter.width(), client.height());
+    m_FTGutterBitmap = strip(client.width(), m_FTGutter.height());
 
     const QPoint origin = contentsRect().topLeft();
-    FGutterStrip->setGeometry(QRect(origin, m_FMemBitmap.size()));
+    FGutterStrip->setGeometry(QRect(origin, m_FMemBitmap.deviceIndependentSize().toSize()));
     FRulerStrip->setGeometry(origin.x() + gutterWidth, origin.y(),
                              std::max(0, contentsRect().width() - gutterWidth),
                              m_FTGutter.height());
@@ -332,12 +340,14 @@ void TLfMemo::PaintStrips() {
 }
 
 void TLfMemo::PaintRGutter(QPainter& canvas) {
-    canvas.fillRect(QRect(QPoint(0, 0), m_FMemBitmap.size()), FGutterColor);
+    canvas.fillRect(QRect(QPoint(0, 0), m_FMemBitmap.deviceIndependentSize().toSize()),
+                    FGutterColor);
     DrawEtchedEdge(canvas, m_FRGutter, true);
 }
 
 void TLfMemo::PaintTGutter(QPainter& canvas) {
-    canvas.fillRect(QRect(QPoint(0, 0), m_FTGutterBitmap.size()), FGutterColor);
+    canvas.fillRect(QRect(QPoint(0, 0), m_FTGutterBitmap.deviceIndependentSize().toSize()),
+                    FGutterColor);
     DrawEtchedEdge(canvas, m_FTGutter, false);
 }
 
@@ -351,7 +361,7 @@ void TLfMemo::PaintLineNo(QPainter& canvas) {
     const qsizetype lines = FBuffer.LineCount();
     for (qsizetype line = FirstLine(), k = 0; line < lines; ++line, ++k) {
         const int top = textTop + static_cast<int>(k) * FLineHeight;
-        if (top >= m_FMemBitmap.height()) {
+        if (top >= m_FMemBitmap.deviceIndependentSize().height()) {
             break;
         }
         const qint64 number = qint64{FStartLineNo} + line;

@@ -971,3 +971,35 @@ TEST_F(MemoViewTest, JapaneseScreenshotWithGutterAndRuler) {
 }
 
 } // namespace
+
+// On a scaled screen (the case runs again with QT_SCALE_FACTOR=2) the gutter
+// and ruler are drawn with the screen's own pixels, not stretched from half
+// as many: the line numbers' glyph edges fall between logical pixels.
+TEST(MemoViewScale, StripsAreDrawnAtTheScreensPixelDensity) {
+    TLfMemo memo;
+    memo.resize(300, 200);
+    memo.SetText(QStringLiteral("1\r\n2\r\n3\r\n"));
+    memo.show();
+    QApplication::processEvents();
+    const qreal ratio = memo.devicePixelRatioF();
+    if (qEnvironmentVariable("QT_SCALE_FACTOR") == QStringLiteral("2")) {
+        EXPECT_EQ(ratio, 2.0);
+    }
+    for (const QPixmap* strip : {&memo.GutterBitmap(), &memo.RulerBitmap()}) {
+        EXPECT_EQ(strip->devicePixelRatio(), ratio);
+        EXPECT_EQ(strip->deviceIndependentSize().toSize() * ratio, strip->size());
+    }
+    EXPECT_EQ(memo.GutterBitmap().deviceIndependentSize().toSize().height(),
+              memo.GutterRect().height());
+    if (ratio >= 2.0) {
+        // Ink that changes between the two device pixels of one logical pixel.
+        const QImage gutter = memo.GutterBitmap().toImage();
+        int finer = 0;
+        for (int y = 0; y + 1 < gutter.height(); y += 2) {
+            for (int x = 0; x + 1 < gutter.width(); x += 2) {
+                finer += gutter.pixel(x, y) != gutter.pixel(x + 1, y) ? 1 : 0;
+            }
+        }
+        EXPECT_GT(finer, 5);
+    }
+}
